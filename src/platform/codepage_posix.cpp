@@ -1,0 +1,46 @@
+// codepage_posix.cpp - the host code-page converter where the host has none:
+// the library's own code page 932, UTF-8 and UTF-7 coders.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/codepage.hpp"
+#include "platform/codepage_coders.hpp"
+
+namespace zr::platform {
+namespace {
+
+std::size_t WideLength(const char16_t* s) noexcept {
+    const char16_t* p = s;
+    while (*p) ++p;
+    return static_cast<std::size_t>(p - s);
+}
+
+}  // namespace
+
+// A null source, like any argument the host converter rejects, gives 0 with
+// nothing written; so does an unknown code page.
+int MultiByteToWide(CodePage cp, const char* src, char16_t* dst, int capacity) noexcept {
+    if (src == nullptr || capacity < 0) return 0;
+    const auto* s = reinterpret_cast<const std::uint8_t*>(src);
+    const std::size_t n = std::strlen(src);
+    switch (cp) {
+        case CodePage::kCp932: return detail::Cp932ToWide(s, n, dst, capacity);
+        case CodePage::kUtf8: return detail::Utf8ToWide(s, n, dst, capacity);
+        case CodePage::kUtf7: return detail::Utf7ToWide(s, n, dst, capacity);
+    }
+    return 0;
+}
+
+int WideToMultiByte(CodePage cp, const char16_t* src, char* dst, int capacity) noexcept {
+    if (src == nullptr || capacity < 0) return 0;
+    const std::size_t n = WideLength(src);
+    switch (cp) {
+        case CodePage::kCp932: return detail::WideToCp932(src, n, dst, capacity);
+        case CodePage::kUtf8: return detail::WideToUtf8(src, n, dst, capacity);
+        case CodePage::kUtf7: return detail::WideToUtf7(src, n, dst, capacity);
+    }
+    return 0;
+}
+
+}  // namespace zr::platform
