@@ -1,0 +1,249 @@
+// base64.cpp - Base64 encoder and decoder over plain bytes.
+#include "mime/base64.hpp"
+
+#include <bit>
+#include <cstring>
+
+#if defined(__GNUC__) || defined(__clang__)
+#define ZR_MIME_NOINLINE [[gnu::noinline]]
+#else
+#define ZR_MIME_NOINLINE
+#endif
+
+namespace zr::mime {
+namespace {
+
+// The whole-buffer routines first work out whether every group fits. When it
+// does, nothing can fail, so the groups are written by an unchecked loop over
+// 12-bit lookups and only the bytes after the result are zero-filled: the
+// buffer ends up exactly as "zero-fill, then write group by group" leaves it.
+// When it does not, the group-by-group loop runs as it stands, so the groups
+// written before the one that does not fit stay the same to the byte.
+
+// Two characters for every 12-bit half of a group, in text order.
+constexpr std::array<std::array<char, 2>, 4096> kBase64Pairs = [] {
+    std::array<std::array<char, 2>, 4096> pairs{};
+    for (std::size_t v = 0; v < pairs.size(); ++v) {
+        pairs[v] = {Base64Alphabet[v >> 6], Base64Alphabet[v & 0x3F]};
+    }
+    return pairs;
+}();
+
+// The 12 bits of two text characters, indexed by first | second << 8. A pair
+// with a character outside the alphabet ("=" included) gets kBase64PairOdd,
+// and its group is left to Base64_DecodeGroup, which knows what such
+// characters do. Only the pairs of the 64 alphabet characters are ever hot,
+// about 16 KiB of the table.
+constexpr std::uint16_t kBase64PairOdd = 0x8000;
+constexpr std::array<std::uint16_t, 65536> kBase64PairValues = [] {
+    std::array<std::uint16_t, 65536> values{};
+    for (std::size_t p = 0; p < values.size(); ++p) {
+        const std::uint32_t first = Base64_CharValue(static_cast<unsigned char>(p & 0xFF));
+        const std::uint32_t second = Base64_CharValue(static_cast<unsigned char>(p >> 8));
+        values[p] = first == kBase64NotInAlphabet || second == kBase64NotInAlphabet
+                        ? kBase64PairOdd
+                        : static_cast<std::uint16_t>(first << 6 | second);
+    }
+    return values;
+}();
+
+// Eight text characters as one number, the first in the low byte, so that
+// each 16-bit slice is a kBase64PairValues index.
+std::uint64_t LoadEightChars(const char* p) noexcept {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big) {
+#if defined(__GNUC__) || defined(__clang__)
+        w = __builtin_bswap64(w);
+#else
+        std::uint64_t r = 0;
+        for (int k = 0; k < 8; ++k) r = r << 8 | ((w >> (8 * k)) & 0xFF);
+        w = r;
+#endif
+    }
+    return w;
+}
+
+// Writes the eight bytes of `v`, most significant first (six decoded bytes
+// and two that the next write or the closing zero-fill replaces).
+void StoreEightBytesHighFirst(std::uint8_t* p, std::uint64_t v) noexcept {
+    if constexpr (std::endian::native == std::endian::little) {
+#if defined(__GNUC__) || defined(__clang__)
+        v = __builtin_bswap64(v);
+        std::memcpy(p, &v, sizeof v);
+        return;
+#endif
+    }
+    for (int k = 0; k < 8; ++k) p[k] = static_cast<std::uint8_t>(v >> (56 - 8 * k));
+}
+
+// Four pair values (12 bits each) laid out as 48 bits at the top of a word.
+std::uint64_t JoinPairs(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) noexcept {
+    return a << 52 | b << 40 | c << 28 | d << 16;
+}
+
+// Decodes sixteen characters of the alphabet into twelve bytes at `out`
+// (and two spare ones after them). False, with nothing written, when any of
+// them is outside the alphabet.
+bool Base64_DecodeSixteen(const char* text, std::uint8_t* out) noexcept {
+    const std::uint64_t lo = LoadEightChars(text);
+    const std::uint64_t hi = LoadEightChars(text + 8);
+    const std::uint64_t a0 = kBase64PairValues[lo & 0xFFFF];
+    const std::uint64_t a1 = kBase64PairValues[(lo >> 16) & 0xFFFF];
+    const std::uint64_t a2 = kBase64PairValues[(lo >> 32) & 0xFFFF];
+    const std::uint64_t a3 = kBase64PairValues[lo >> 48];
+    const std::uint64_t b0 = kBase64PairValues[hi & 0xFFFF];
+    const std::uint64_t b1 = kBase64PairValues[(hi >> 16) & 0xFFFF];
+    const std::uint64_t b2 = kBase64PairValues[(hi >> 32) & 0xFFFF];
+    const std::uint64_t b3 = kBase64PairValues[hi >> 48];
+    if ((a0 | a1 | a2 | a3 | b0 | b1 | b2 | b3) & kBase64PairOdd) return false;
+    StoreEightBytesHighFirst(out, JoinPairs(a0, a1, a2, a3));
+    StoreEightBytesHighFirst(out + 6, JoinPairs(b0, b1, b2, b3));
+    return true;
+}
+
+// The careful way for a block of four groups that is not all alphabet. Kept
+// out of line: inlined, its bookkeeping costs the block loop more than the
+// rare call does.
+ZR_MIME_NOINLINE std::size_t Base64_DecodeFourGroups(std::string_view src, std::size_t offset,
+                                                     std::span<std::uint8_t> dst, std::size_t pos) noexcept {
+    for (std::size_t g = 0; g < 16; g += 4) Base64_DecodeGroup(src, offset + g, dst, pos);
+    return pos;
+}
+
+std::int32_t Base64_EncodeChecked(std::span<const std::uint8_t> src, std::span<char> dst) noexcept {
+    std::memset(dst.data(), 0, dst.size());
+    const std::size_t n = src.size();
+    const std::uint8_t* in = src.data();
+    std::size_t i = 0;
+    std::size_t pos = 0;
+    while (i < n) {
+        std::uint32_t group = std::uint32_t{in[i]} << 16;
+        int count = 1;
+        if (i + 1 < n) {
+            group |= std::uint32_t{in[i + 1]} << 8;
+            count = 2;
+            if (i + 2 < n) {
+                group |= in[i + 2];
+                count = 3;
+            }
+        }
+        i += static_cast<std::size_t>(count);
+        // The result is the length of a terminated text, so the last group
+        // must leave a byte for the terminator; only the last group can end
+        // on the last byte of dst without a later group failing anyway.
+        if (i == n && pos + 4 >= dst.size()) return -1;
+        if (!Base64_EncodeGroup(group, count, dst, pos)) return -1;
+        pos += 4;
+    }
+    return static_cast<std::int32_t>(pos);
+}
+
+std::int32_t Base64_DecodeChecked(std::string_view src, std::span<std::uint8_t> dst) noexcept {
+    std::memset(dst.data(), 0, dst.size());
+    std::size_t pos = 0;
+    for (std::size_t offset = 0; offset < src.size(); offset += 4) {
+        if (!Base64_DecodeGroup(src, offset, dst, pos)) return -1;
+    }
+    return static_cast<std::int32_t>(pos);
+}
+
+}  // namespace
+
+bool Base64_EncodeGroup(std::uint32_t group, int count, std::span<char> dst, std::size_t pos) noexcept {
+    if (pos + 4 > dst.size()) return false;
+    char* out = dst.data() + pos;
+    out[0] = Base64Alphabet[(group >> 18) & 0x3F];
+    out[1] = Base64Alphabet[(group >> 12) & 0x3F];
+    out[2] = count >= 2 ? Base64Alphabet[(group >> 6) & 0x3F] : '=';
+    out[3] = count >= 3 ? Base64Alphabet[group & 0x3F] : '=';
+    return true;
+}
+
+bool Base64_DecodeGroup(std::string_view src, std::size_t offset, std::span<std::uint8_t> dst,
+                        std::size_t& pos) noexcept {
+    if (pos + 3 > dst.size()) return false;
+    // A text of 4k+1, 4k+2 or 4k+3 characters ends inside its last group: the
+    // places from the terminator on count as the terminator does (value 64,
+    // not "="), and nothing after it is read.
+    const auto at = [&](std::size_t k) noexcept -> unsigned char {
+        return k < src.size() ? static_cast<unsigned char>(src[k]) : 0;
+    };
+    // Nothing is rejected or skipped, and values are combined by shift and OR
+    // without masking: a character outside the alphabet (64) leaves its own
+    // six bits zero and sets the lowest bit of the six before it, so texts
+    // with stray line breaks or spaces decode as they always have.
+    std::uint32_t v = Base64_CharValue(at(offset)) << 6 | Base64_CharValue(at(offset + 1));
+    int significant = 2;
+    for (std::size_t k = offset + 2; k < offset + 4; ++k) {
+        v <<= 6;
+        const unsigned char c = at(k);
+        if (c != '=') {
+            v |= Base64_CharValue(c);
+            ++significant;
+        }
+    }
+    std::uint8_t* out = dst.data() + pos;
+    out[0] = static_cast<std::uint8_t>(v >> 16);
+    if (significant >= 3) out[1] = static_cast<std::uint8_t>(v >> 8);
+    if (significant == 4) out[2] = static_cast<std::uint8_t>(v);
+    pos += static_cast<std::size_t>(significant - 1);
+    return true;
+}
+
+std::int32_t Base64_Encode(std::span<const std::uint8_t> src, std::span<char> dst) noexcept {
+    const std::size_t n = src.size();
+    const std::size_t groups = n / 3 + (n % 3 != 0);
+    // Every group needs its four characters inside dst and the last one a
+    // terminator after them. (4 x groups stays below 2^32 for any int32 n.)
+    if (4 * groups >= dst.size()) return Base64_EncodeChecked(src, dst);
+    const std::uint8_t* in = src.data();
+    char* out = dst.data();
+    std::size_t i = 0;
+    std::size_t pos = 0;
+    for (; i + 3 <= n; i += 3, pos += 4) {
+        const std::uint32_t group = std::uint32_t{in[i]} << 16 | std::uint32_t{in[i + 1]} << 8 | in[i + 2];
+        std::memcpy(out + pos, kBase64Pairs[group >> 12].data(), 2);
+        std::memcpy(out + pos + 2, kBase64Pairs[group & 0xFFF].data(), 2);
+    }
+    if (i < n) {
+        const std::uint32_t group = std::uint32_t{in[i]} << 16 | (i + 1 < n ? std::uint32_t{in[i + 1]} << 8 : 0);
+        Base64_EncodeGroup(group, static_cast<int>(n - i), dst, pos);
+        pos += 4;
+    }
+    std::memset(out + pos, 0, dst.size() - pos);
+    return static_cast<std::int32_t>(pos);
+}
+
+std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) noexcept {
+    const std::size_t n = src.size();
+    const std::size_t size = dst.size();
+    const std::size_t groups = n / 4 + (n % 4 != 0);
+    // Three bytes of room before each group, whatever it yields: with three
+    // per group in dst no group can be refused.
+    if (groups > size / 3) return Base64_DecodeChecked(src, dst);
+    const char* text = src.data();
+    std::uint8_t* out = dst.data();
+    // Blocks of sixteen characters inside the text; a block writes at most
+    // twelve bytes and its second store two spare bytes after them, so the
+    // count below keeps every store inside dst.
+    const std::size_t blocksInText = n / 16;
+    const std::size_t blocksInRoom = size >= 14 ? (size - 14) / 12 + 1 : 0;
+    const std::size_t blocks = blocksInText < blocksInRoom ? blocksInText : blocksInRoom;
+    std::size_t offset = 0;
+    std::size_t pos = 0;
+    for (std::size_t k = 0; k < blocks; ++k, offset += 16) {
+        if (Base64_DecodeSixteen(text + offset, out + pos)) {
+            pos += 12;
+            continue;
+        }
+        // Padding, a line break or any other odd character: these four
+        // groups go the careful way.
+        pos = Base64_DecodeFourGroups(src, offset, dst, pos);
+    }
+    for (; offset < n; offset += 4) Base64_DecodeGroup(src, offset, dst, pos);
+    std::memset(out + pos, 0, size - pos);
+    return static_cast<std::int32_t>(pos);
+}
+
+}  // namespace zr::mime

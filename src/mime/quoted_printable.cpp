@@ -1,0 +1,215 @@
+// quoted_printable.cpp - Quoted-Printable encoder and decoder over plain bytes.
+#include "mime/quoted_printable.hpp"
+
+#include <cstring>
+
+#include "platform/format.hpp"
+
+namespace zr::mime {
+namespace {
+
+// A line holds at most 75 characters before the "=" of its soft break. An
+// escape is never split across lines and is started only while at most 71
+// characters are on the line.
+constexpr int kLiteralBreakColumn = 76;
+constexpr int kEscapeBreakColumn = 73;
+
+// Room rule: a write of n characters needs n + 2 bytes from the position on
+// (the characters, the terminator and one byte more).
+constexpr bool HasRoom(std::span<char> dst, std::size_t pos, std::size_t n) noexcept {
+    return pos + n + 2 <= dst.size();
+}
+
+// Value of a hexadecimal digit of either case, -1 for any other byte.
+constexpr std::array<std::int8_t, 256> kHexDigitValue = [] {
+    std::array<std::int8_t, 256> v{};
+    for (auto& x : v) x = -1;
+    for (int c = 0; c < 10; ++c) v['0' + c] = static_cast<std::int8_t>(c);
+    for (int c = 0; c < 6; ++c) v['a' + c] = v['A' + c] = static_cast<std::int8_t>(10 + c);
+    return v;
+}();
+
+// What the fast encoding loop writes for each byte: the literal or the
+// escape, padded to four bytes so that every piece is one fixed-size store,
+// and the column from which the piece needs a soft break first. The digits
+// are those that "=%02X" prints, so the text is the same as the formatter's.
+struct QuotedPrintablePiece {
+    char text[4];
+    std::uint8_t length;
+    std::uint8_t breakColumn;
+};
+
+constexpr std::array<QuotedPrintablePiece, 256> kQuotedPrintablePieces = [] {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::array<QuotedPrintablePiece, 256> pieces{};
+    for (int b = 0; b < 256; ++b) {
+        auto& p = pieces[b];
+        if (kQuotedPrintableLiteral[b]) {
+            p = {{static_cast<char>(b), 0, 0, 0}, 1, kLiteralBreakColumn};
+        } else {
+            p = {{'=', kDigits[b >> 4], kDigits[b & 0xF], 0}, 3, kEscapeBreakColumn};
+        }
+    }
+    return pieces;
+}();
+
+constexpr char kSoftBreak[4] = {'=', '\r', '\n', 0};
+
+// A step writes at most a soft break and an escape; with this much left in
+// dst any step passes the room rule and the four-byte stores stay inside.
+constexpr std::size_t kLongestStep = 6;
+constexpr std::size_t kUncheckedRoom = kLongestStep + 2;
+
+void PutSoftBreak(std::span<char> dst, QuotedPrintableCursor& at) noexcept {
+    char* out = dst.data() + at.pos;
+    out[0] = '=';
+    out[1] = '\r';
+    out[2] = '\n';
+    at.pos += 3;
+    at.column = 1;
+}
+
+}  // namespace
+
+bool QuotedPrintable_PutLiteral(std::uint8_t b, std::span<char> dst, QuotedPrintableCursor& at) noexcept {
+    if (at.column >= kLiteralBreakColumn) {
+        if (!HasRoom(dst, at.pos, 3 + 1)) return false;
+        PutSoftBreak(dst, at);
+    }
+    if (!HasRoom(dst, at.pos, 1)) return false;
+    dst[at.pos++] = static_cast<char>(b);
+    ++at.column;
+    return true;
+}
+
+bool QuotedPrintable_PutEscape(std::uint8_t b, std::span<char> dst, QuotedPrintableCursor& at) noexcept {
+    if (at.column >= kEscapeBreakColumn) {
+        if (!HasRoom(dst, at.pos, 3 + 3)) return false;
+        PutSoftBreak(dst, at);
+    }
+    if (!HasRoom(dst, at.pos, 3)) return false;
+    // The formatter writes three characters and a terminator, which the next
+    // write overwrites; the room rule keeps the terminator inside dst.
+    platform::FormatA(dst.data() + at.pos, "=%02X", b);
+    at.pos += 3;
+    at.column += 3;
+    return true;
+}
+
+bool QuotedPrintable_EncodeByte(std::span<const std::uint8_t> src, std::size_t& i, std::span<char> dst,
+                                QuotedPrintableCursor& at) noexcept {
+    const std::uint8_t b = src[i++];
+    return kQuotedPrintableLiteral[b] ? QuotedPrintable_PutLiteral(b, dst, at)
+                                      : QuotedPrintable_PutEscape(b, dst, at);
+}
+
+bool QuotedPrintable_DecodeEscape(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
+                                  std::size_t& pos) noexcept {
+    if (src[i] != '=') return false;
+    // The two characters after "=", cut short where the text ends: nothing
+    // past the terminator is read.
+    const char first = i + 1 < src.size() ? src[i + 1] : '\0';
+    const char second = i + 2 < src.size() ? src[i + 2] : '\0';
+    i += 3;
+    // Only "=" CR LF is a soft line break; "=" LF is read as an escape.
+    if (first == '\r' && second == '\n') return true;
+    // Two hexadecimal digits are the common case and need no strtol rules.
+    const int high = kHexDigitValue[static_cast<unsigned char>(first)];
+    const int low = kHexDigitValue[static_cast<unsigned char>(second)];
+    if ((high | low) >= 0) {
+        dst[pos++] = static_cast<std::uint8_t>(high << 4 | low);
+        return true;
+    }
+    // Malformed escapes are not errors: they give whatever strtol makes of
+    // them, and texts written by lax encoders have long decoded that way.
+    dst[pos++] = static_cast<std::uint8_t>(QuotedPrintable_EscapeValue(first, second) & 0xFF);
+    return true;
+}
+
+bool QuotedPrintable_DecodeStep(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
+                                std::size_t& pos) noexcept {
+    // Tested before every step, a soft line break that writes nothing included.
+    if (pos + 1 > dst.size()) return false;
+    const auto b = static_cast<unsigned char>(src[i]);
+    if (kQuotedPrintableLiteral[b]) {
+        dst[pos++] = b;
+        ++i;
+        return true;
+    }
+    return QuotedPrintable_DecodeEscape(src, i, dst, pos);
+}
+
+std::int32_t QuotedPrintable_Encode(std::span<const std::uint8_t> src, std::span<char> dst) noexcept {
+    const std::size_t n = src.size();
+    const std::size_t size = dst.size();
+    const std::uint8_t* in = src.data();
+    char* out = dst.data();
+    QuotedPrintableCursor at;
+    std::size_t i = 0;
+    // No step writes more than six characters (a soft break and an escape),
+    // which the room rule lets through while eight bytes are left; the
+    // unchecked stores below reach seven bytes past the position. So as long
+    // as that holds, a run of steps needs no test of its own, and the run
+    // ends where the last of them could have used up the eight.
+    while (i < n && at.pos + kUncheckedRoom <= size) {
+        const std::size_t steps = (size - at.pos - kUncheckedRoom) / kLongestStep + 1;
+        const std::size_t end = steps < n - i ? i + steps : n;
+        std::size_t pos = at.pos;
+        int column = at.column;
+        for (; i < end; ++i) {
+            const QuotedPrintablePiece& piece = kQuotedPrintablePieces[in[i]];
+            if (column >= piece.breakColumn) {
+                std::memcpy(out + pos, kSoftBreak, 4);
+                pos += 3;
+                column = 1;
+            }
+            std::memcpy(out + pos, piece.text, 4);
+            pos += piece.length;
+            column += piece.length;
+        }
+        at.pos = pos;
+        at.column = column;
+    }
+    // Close to the end of dst every write is measured against the room rule.
+    bool fitted = true;
+    while (i < n && fitted) fitted = QuotedPrintable_EncodeByte(src, i, dst, at);
+    // Everything from the position on is zero, as the initial zero-fill would
+    // have left it; the stores above wrote only spare bytes there.
+    std::memset(out + at.pos, 0, size - at.pos);
+    return fitted ? static_cast<std::int32_t>(at.pos) : -1;
+}
+
+std::int32_t QuotedPrintable_Decode(std::string_view src, std::span<std::uint8_t> dst) noexcept {
+    const std::size_t n = src.size();
+    const std::size_t size = dst.size();
+    const auto* text = reinterpret_cast<const unsigned char*>(src.data());
+    std::uint8_t* out = dst.data();
+    std::size_t i = 0;
+    std::size_t pos = 0;
+    bool ok = true;
+    // While two characters follow the current one, an escape's digits can
+    // be read without asking where the text ends.
+    while (i + 2 < n && pos < size) {
+        const unsigned char b = text[i];
+        if (kQuotedPrintableLiteral[b]) {
+            out[pos++] = b;
+            ++i;
+            continue;
+        }
+        const int high = kHexDigitValue[text[i + 1]];
+        const int low = kHexDigitValue[text[i + 2]];
+        if (b == '=' && (high | low) >= 0) {
+            out[pos++] = static_cast<std::uint8_t>(high << 4 | low);
+            i += 3;
+            continue;
+        }
+        // A soft break, a lax escape or a byte no step can start.
+        ok = QuotedPrintable_DecodeEscape(src, i, dst, pos);
+        if (!ok) break;
+    }
+    while (ok && i < n) ok = QuotedPrintable_DecodeStep(src, i, dst, pos);
+    std::memset(out + pos, 0, size - pos);
+    return ok ? static_cast<std::int32_t>(pos) : -1;
+}
+
+}  // namespace zr::mime

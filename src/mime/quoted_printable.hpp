@@ -1,0 +1,81 @@
+// quoted_printable.hpp - Quoted-Printable text with 76-column soft line breaks.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace zr::mime {
+
+// Bytes that stand for themselves in both directions: tab, LF, CR and
+// printable ASCII except "=". Everything else is escaped as "=XX".
+inline constexpr std::array<bool, 256> kQuotedPrintableLiteral = [] {
+    std::array<bool, 256> literal{};
+    literal[0x09] = literal[0x0A] = literal[0x0D] = true;
+    for (int b = 0x20; b <= 0x7E; ++b) literal[b] = b != '=';
+    return literal;
+}();
+
+// One encoding run: where the next character goes and the column counter
+// (1 + the characters on the current output line).
+struct QuotedPrintableCursor {
+    std::size_t pos = 0;
+    int column = 1;
+};
+
+// Each writes one byte (with a soft line break first when the line is full);
+// false, with nothing written, when the write would not leave two bytes free
+// behind it.
+bool QuotedPrintable_PutLiteral(std::uint8_t b, std::span<char> dst, QuotedPrintableCursor& at) noexcept;
+bool QuotedPrintable_PutEscape(std::uint8_t b, std::span<char> dst, QuotedPrintableCursor& at) noexcept;
+
+// Writes src[i] as literal or escape and moves `i` past it.
+bool QuotedPrintable_EncodeByte(std::span<const std::uint8_t> src, std::size_t& i, std::span<char> dst,
+                                QuotedPrintableCursor& at) noexcept;
+
+// The step that starts at a byte outside the literal set: a soft line break
+// or an escape. False when the byte is not "=".
+bool QuotedPrintable_DecodeEscape(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
+                                  std::size_t& pos) noexcept;
+
+// Decodes one literal, escape or soft line break at `i`; false when `dst` is
+// full or the byte can start none of them.
+bool QuotedPrintable_DecodeStep(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
+                                std::size_t& pos) noexcept;
+
+// Zero-fills `dst`, then writes the Quoted-Printable text of `src`. Returns
+// its length, or -1 when `dst` is too small.
+std::int32_t QuotedPrintable_Encode(std::span<const std::uint8_t> src, std::span<char> dst) noexcept;
+
+// Zero-fills `dst`, then decodes `src`. Returns the number of bytes written,
+// or -1 when `dst` is full before the text ends or a byte can start no step.
+std::int32_t QuotedPrintable_Decode(std::string_view src, std::span<std::uint8_t> dst) noexcept;
+
+// The value of the (up to) two characters after "=", read as
+// strtol(s, nullptr, 16) reads them; a NUL ends the string early. A "0x"
+// prefix needs a digit after it, which two characters leave no room for, so
+// "0x" reads as the digit 0 followed by a stop, as strtol reads it. White
+// space is that of the "C" locale, whatever the process has set.
+constexpr long QuotedPrintable_EscapeValue(char first, char second) noexcept {
+    const char s[2] = {first, first ? second : '\0'};
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    const auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    int k = 0;
+    while (k < 2 && isSpace(s[k])) ++k;
+    bool negative = false;
+    if (k < 2 && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
+    long value = 0;
+    for (; k < 2 && digit(s[k]) >= 0; ++k) value = value * 16 + digit(s[k]);
+    return negative ? -value : value;
+}
+
+}  // namespace zr::mime
