@@ -29,17 +29,21 @@ constexpr std::array<std::array<char, 2>, 4096> kBase64Pairs = [] {
     return pairs;
 }();
 
-// The 12 bits of two text characters, indexed by first | second << 8. A pair
-// with a character outside the alphabet ("=" included) gets kBase64PairOdd,
-// and its group is left to Base64_DecodeGroup, which knows what such
-// characters do. Only the pairs of the 64 alphabet characters are ever hot,
-// about 16 KiB of the table.
+// The 12 bits of two text characters, indexed by the 16-bit number the two
+// make in memory (see LoadTwoChars), so the table suits either byte order.
+// A pair with a character outside the alphabet ("=" included) gets
+// kBase64PairOdd, and its group is left to Base64_DecodeGroup, which knows
+// what such characters do. Only pairs of alphabet characters are ever hot,
+// about 12 KiB of the table.
 constexpr std::uint16_t kBase64PairOdd = 0x8000;
 constexpr std::array<std::uint16_t, 65536> kBase64PairValues = [] {
+    constexpr bool kLittle = std::endian::native == std::endian::little;
     std::array<std::uint16_t, 65536> values{};
     for (std::size_t p = 0; p < values.size(); ++p) {
-        const std::uint32_t first = Base64_CharValue(static_cast<unsigned char>(p & 0xFF));
-        const std::uint32_t second = Base64_CharValue(static_cast<unsigned char>(p >> 8));
+        const auto low = static_cast<unsigned char>(p & 0xFF);
+        const auto high = static_cast<unsigned char>(p >> 8);
+        const std::uint32_t first = Base64_CharValue(kLittle ? low : high);
+        const std::uint32_t second = Base64_CharValue(kLittle ? high : low);
         values[p] = first == kBase64NotInAlphabet || second == kBase64NotInAlphabet
                         ? kBase64PairOdd
                         : static_cast<std::uint16_t>(first << 6 | second);
@@ -47,67 +51,46 @@ constexpr std::array<std::uint16_t, 65536> kBase64PairValues = [] {
     return values;
 }();
 
-// Eight text characters as one number, the first in the low byte, so that
-// each 16-bit slice is a kBase64PairValues index.
-std::uint64_t LoadEightChars(const char* p) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    if constexpr (std::endian::native == std::endian::big) {
-#if defined(__GNUC__) || defined(__clang__)
-        w = __builtin_bswap64(w);
-#else
-        std::uint64_t r = 0;
-        for (int k = 0; k < 8; ++k) r = r << 8 | ((w >> (8 * k)) & 0xFF);
-        w = r;
-#endif
-    }
-    return w;
+// The pair value of the two characters at `p`.
+std::uint64_t LoadTwoChars(const char* p) noexcept {
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return kBase64PairValues[v];
 }
 
 // Writes the eight bytes of `v`, most significant first (six decoded bytes
 // and two that the next write or the closing zero-fill replaces).
 void StoreEightBytesHighFirst(std::uint8_t* p, std::uint64_t v) noexcept {
-    if constexpr (std::endian::native == std::endian::little) {
 #if defined(__GNUC__) || defined(__clang__)
+    if constexpr (std::endian::native == std::endian::little) {
         v = __builtin_bswap64(v);
         std::memcpy(p, &v, sizeof v);
         return;
-#endif
     }
+#endif
     for (int k = 0; k < 8; ++k) p[k] = static_cast<std::uint8_t>(v >> (56 - 8 * k));
 }
 
-// Four pair values (12 bits each) laid out as 48 bits at the top of a word.
-std::uint64_t JoinPairs(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) noexcept {
-    return a << 52 | b << 40 | c << 28 | d << 16;
-}
-
-// Decodes sixteen characters of the alphabet into twelve bytes at `out`
-// (and two spare ones after them). False, with nothing written, when any of
-// them is outside the alphabet.
-bool Base64_DecodeSixteen(const char* text, std::uint8_t* out) noexcept {
-    const std::uint64_t lo = LoadEightChars(text);
-    const std::uint64_t hi = LoadEightChars(text + 8);
-    const std::uint64_t a0 = kBase64PairValues[lo & 0xFFFF];
-    const std::uint64_t a1 = kBase64PairValues[(lo >> 16) & 0xFFFF];
-    const std::uint64_t a2 = kBase64PairValues[(lo >> 32) & 0xFFFF];
-    const std::uint64_t a3 = kBase64PairValues[lo >> 48];
-    const std::uint64_t b0 = kBase64PairValues[hi & 0xFFFF];
-    const std::uint64_t b1 = kBase64PairValues[(hi >> 16) & 0xFFFF];
-    const std::uint64_t b2 = kBase64PairValues[(hi >> 32) & 0xFFFF];
-    const std::uint64_t b3 = kBase64PairValues[hi >> 48];
-    if ((a0 | a1 | a2 | a3 | b0 | b1 | b2 | b3) & kBase64PairOdd) return false;
-    StoreEightBytesHighFirst(out, JoinPairs(a0, a1, a2, a3));
-    StoreEightBytesHighFirst(out + 6, JoinPairs(b0, b1, b2, b3));
+// Decodes eight characters of the alphabet into six bytes at `out` (and two
+// spare ones after them). False, with nothing written, when any of them is
+// outside the alphabet.
+bool Base64_DecodeEight(const char* text, std::uint8_t* out) noexcept {
+    const std::uint64_t a = LoadTwoChars(text);
+    const std::uint64_t b = LoadTwoChars(text + 2);
+    const std::uint64_t c = LoadTwoChars(text + 4);
+    const std::uint64_t d = LoadTwoChars(text + 6);
+    if ((a | b | c | d) & kBase64PairOdd) return false;
+    StoreEightBytesHighFirst(out, a << 52 | b << 40 | c << 28 | d << 16);
     return true;
 }
 
-// The careful way for a block of four groups that is not all alphabet. Kept
+// The careful way for a block of two groups that is not all alphabet. Kept
 // out of line: inlined, its bookkeeping costs the block loop more than the
 // rare call does.
-ZR_MIME_NOINLINE std::size_t Base64_DecodeFourGroups(std::string_view src, std::size_t offset,
-                                                     std::span<std::uint8_t> dst, std::size_t pos) noexcept {
-    for (std::size_t g = 0; g < 16; g += 4) Base64_DecodeGroup(src, offset + g, dst, pos);
+ZR_MIME_NOINLINE std::size_t Base64_DecodeTwoGroups(std::string_view src, std::size_t offset,
+                                                    std::span<std::uint8_t> dst, std::size_t pos) noexcept {
+    Base64_DecodeGroup(src, offset, dst, pos);
+    Base64_DecodeGroup(src, offset + 4, dst, pos);
     return pos;
 }
 
@@ -224,22 +207,22 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
     if (groups > size / 3) return Base64_DecodeChecked(src, dst);
     const char* text = src.data();
     std::uint8_t* out = dst.data();
-    // Blocks of sixteen characters inside the text; a block writes at most
-    // twelve bytes and its second store two spare bytes after them, so the
-    // count below keeps every store inside dst.
-    const std::size_t blocksInText = n / 16;
-    const std::size_t blocksInRoom = size >= 14 ? (size - 14) / 12 + 1 : 0;
+    // Blocks of eight characters inside the text; a block writes at most six
+    // bytes and its store two spare bytes after them, so the count below
+    // keeps every store inside dst.
+    const std::size_t blocksInText = n / 8;
+    const std::size_t blocksInRoom = size >= 8 ? (size - 8) / 6 + 1 : 0;
     const std::size_t blocks = blocksInText < blocksInRoom ? blocksInText : blocksInRoom;
     std::size_t offset = 0;
     std::size_t pos = 0;
-    for (std::size_t k = 0; k < blocks; ++k, offset += 16) {
-        if (Base64_DecodeSixteen(text + offset, out + pos)) {
-            pos += 12;
+    for (std::size_t k = 0; k < blocks; ++k, offset += 8) {
+        if (Base64_DecodeEight(text + offset, out + pos)) {
+            pos += 6;
             continue;
         }
-        // Padding, a line break or any other odd character: these four
+        // Padding, a line break or any other odd character: these two
         // groups go the careful way.
-        pos = Base64_DecodeFourGroups(src, offset, dst, pos);
+        pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
     }
     for (; offset < n; offset += 4) Base64_DecodeGroup(src, offset, dst, pos);
     std::memset(out + pos, 0, size - pos);

@@ -29,6 +29,13 @@ constexpr std::array<std::int8_t, 256> kHexDigitValue = [] {
     return v;
 }();
 
+// kQuotedPrintableLiteral as a byte mask, for the decoder's branch-free step.
+constexpr std::array<std::uint8_t, 256> kLiteralMask = [] {
+    std::array<std::uint8_t, 256> mask{};
+    for (int b = 0; b < 256; ++b) mask[b] = kQuotedPrintableLiteral[b] ? 0xFF : 0;
+    return mask;
+}();
+
 // What the fast encoding loop writes for each byte: the literal or the
 // escape, padded to four bytes so that every piece is one fixed-size store,
 // and the column from which the piece needs a soft break first. The digits
@@ -59,6 +66,25 @@ constexpr char kSoftBreak[4] = {'=', '\r', '\n', 0};
 // dst any step passes the room rule and the four-byte stores stay inside.
 constexpr std::size_t kLongestStep = 6;
 constexpr std::size_t kUncheckedRoom = kLongestStep + 2;
+
+// One decoding step for the common cases, without a branch: a literal `b`,
+// or "=" and two hexadecimal digits. Writes its byte to `out` either way and
+// returns 1 when the step was one of those, 0 when it was not (a soft break,
+// a lax escape or a byte no step can start), in which case the step has not
+// moved the position and a later byte or the closing zero-fill replaces the
+// one written. Literals and escapes follow each other in no pattern a
+// branch predictor could learn; flags and masks are combined as numbers,
+// since written with ?: and || the compiler turns them back into branches.
+unsigned QuotedPrintable_FastStep(unsigned b, unsigned next, unsigned afterNext, std::uint8_t& out) noexcept {
+    const int high = kHexDigitValue[next];
+    const int low = kHexDigitValue[afterNext];
+    const unsigned literalMask = kLiteralMask[b];
+    const unsigned escaped = static_cast<unsigned>(high << 4 | low) & 0xFF;
+    out = static_cast<std::uint8_t>((b & literalMask) | (escaped & ~literalMask));
+    // (high | low) is negative unless both are digits.
+    const unsigned twoDigits = ~(static_cast<unsigned>(high | low) >> 31) & 1;
+    return (literalMask & 1) | ((b == '=') & twoDigits);
+}
 
 void PutSoftBreak(std::span<char> dst, QuotedPrintableCursor& at) noexcept {
     char* out = dst.data() + at.pos;
@@ -191,23 +217,28 @@ std::int32_t QuotedPrintable_Decode(std::string_view src, std::span<std::uint8_t
     // be read without asking where the text ends.
     while (i + 2 < n && pos < size) {
         const unsigned char b = text[i];
-        if (kQuotedPrintableLiteral[b]) {
-            out[pos++] = b;
-            ++i;
+        if (QuotedPrintable_FastStep(b, text[i + 1], text[i + 2], out[pos]) != 0) {
+            ++pos;
+            // From the byte alone (a literal is never "="), not from the
+            // table: the next step's reads wait on this sum.
+            i += b == '=' ? 3 : 1;
             continue;
         }
-        const int high = kHexDigitValue[text[i + 1]];
-        const int low = kHexDigitValue[text[i + 2]];
-        if (b == '=' && (high | low) >= 0) {
-            out[pos++] = static_cast<std::uint8_t>(high << 4 | low);
-            i += 3;
-            continue;
-        }
-        // A soft break, a lax escape or a byte no step can start.
-        ok = QuotedPrintable_DecodeEscape(src, i, dst, pos);
+        // A soft break, a lax escape or a byte no step can start. (Copies
+        // keep `i` and `pos` out of memory in this loop.)
+        std::size_t at = i;
+        std::size_t written = pos;
+        ok = QuotedPrintable_DecodeEscape(src, at, dst, written);
         if (!ok) break;
+        i = at;
+        pos = written;
     }
-    while (ok && i < n) ok = QuotedPrintable_DecodeStep(src, i, dst, pos);
+    if (ok) {
+        std::size_t at = i;
+        std::size_t written = pos;
+        while (ok && at < n) ok = QuotedPrintable_DecodeStep(src, at, dst, written);
+        pos = written;
+    }
     std::memset(out + pos, 0, size - pos);
     return ok ? static_cast<std::int32_t>(pos) : -1;
 }

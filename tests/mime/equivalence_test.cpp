@@ -1,0 +1,297 @@
+// equivalence_test.cpp - the plain coders against plain restatements of their
+// rules: random inputs, every dstSize around the one that just fits, and the
+// whole of dst compared byte for byte, result included.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "zr_moji.h"
+
+namespace {
+
+// The reference coders below follow the rules one group, byte or step at a
+// time, with every room test written out, and no table shared with the
+// library. Each takes dst at its full size, zero-fills it and returns the
+// result the export must give.
+
+const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int RefBase64Encode(const std::string& src, std::vector<char>& dst) {
+    std::fill(dst.begin(), dst.end(), '\0');
+    const int size = static_cast<int>(dst.size());
+    const int n = static_cast<int>(src.size());
+    int pos = 0;
+    for (int i = 0; i < n; i += 3) {
+        const int count = n - i < 3 ? n - i : 3;
+        unsigned group = 0;
+        for (int k = 0; k < 3; ++k) {
+            group = group << 8 | (k < count ? static_cast<unsigned char>(src[i + k]) : 0u);
+        }
+        if (pos + 4 > size) return -1;
+        if (i + count == n && pos + 4 == size) return -1;  // no room for the terminator
+        dst[pos] = kAlphabet[(group >> 18) & 63];
+        dst[pos + 1] = kAlphabet[(group >> 12) & 63];
+        dst[pos + 2] = count >= 2 ? kAlphabet[(group >> 6) & 63] : '=';
+        dst[pos + 3] = count >= 3 ? kAlphabet[group & 63] : '=';
+        pos += 4;
+    }
+    return pos;
+}
+
+unsigned RefValue(char c) {
+    for (unsigned v = 0; v < 64; ++v) {
+        if (kAlphabet[v] == c) return v;
+    }
+    return 64;
+}
+
+int RefBase64Decode(const std::string& text, std::vector<unsigned char>& dst) {
+    std::fill(dst.begin(), dst.end(), 0);
+    const std::size_t size = dst.size();
+    const std::size_t n = text.size();
+    const auto at = [&](std::size_t k) { return k < n ? text[k] : '\0'; };
+    std::size_t pos = 0;
+    for (std::size_t offset = 0; offset < n; offset += 4) {
+        if (pos + 3 > size) return -1;
+        unsigned v = RefValue(at(offset)) << 6 | RefValue(at(offset + 1));
+        int significant = 2;
+        for (std::size_t k = offset + 2; k < offset + 4; ++k) {
+            v <<= 6;
+            if (at(k) != '=') {
+                v |= RefValue(at(k));
+                ++significant;
+            }
+        }
+        dst[pos++] = static_cast<unsigned char>(v >> 16);
+        if (significant >= 3) dst[pos++] = static_cast<unsigned char>(v >> 8);
+        if (significant == 4) dst[pos++] = static_cast<unsigned char>(v);
+    }
+    return static_cast<int>(pos);
+}
+
+bool RefIsLiteral(unsigned char b) { return b == '\t' || b == '\n' || b == '\r' || (b >= 0x20 && b <= 0x7E && b != '='); }
+
+int RefQuotedPrintableEncode(const std::string& src, std::vector<char>& dst) {
+    std::fill(dst.begin(), dst.end(), '\0');
+    const std::size_t size = dst.size();
+    std::size_t pos = 0;
+    int column = 1;
+    const auto put = [&](const char* s, std::size_t len) {
+        for (std::size_t k = 0; k < len; ++k) dst[pos++] = s[k];
+    };
+    for (const char c : src) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool literal = RefIsLiteral(b);
+        const std::size_t len = literal ? 1 : 3;
+        const bool soft = column >= (literal ? 76 : 73);
+        // Room rule: the characters of the write, a terminator and one more.
+        if (pos + (soft ? 3 : 0) + len + 2 > size) return -1;
+        if (soft) {
+            put("=\r\n", 3);
+            column = 1;
+        }
+        char piece[8];
+        if (literal) {
+            piece[0] = c;
+        } else {
+            std::snprintf(piece, sizeof piece, "=%02X", b);
+        }
+        put(piece, len);
+        column += static_cast<int>(len);
+    }
+    return static_cast<int>(pos);
+}
+
+int RefQuotedPrintableDecode(const std::string& text, std::vector<unsigned char>& dst) {
+    std::fill(dst.begin(), dst.end(), 0);
+    const std::size_t size = dst.size();
+    const std::size_t n = text.size();
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < n;) {
+        if (pos + 1 > size) return -1;
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (RefIsLiteral(b)) {
+            dst[pos++] = b;
+            ++i;
+            continue;
+        }
+        if (b != '=') return -1;
+        const std::string digits = text.substr(i + 1, 2);  // cut short at the end
+        i += 3;
+        if (digits == "\r\n") continue;
+        dst[pos++] = static_cast<unsigned char>(std::strtol(digits.c_str(), nullptr, 16) & 0xFF);
+    }
+    return static_cast<int>(pos);
+}
+
+// Exports on buffers of exactly dstSize (so the sanitizer build sees any
+// write past them), pre-filled so that unwritten bytes would show.
+int Base64Encode(const std::string& src, std::vector<char>& dst) {
+    std::fill(dst.begin(), dst.end(), '\x7F');
+    return ZR_Base64_Encode(reinterpret_cast<const unsigned char*>(src.data()), static_cast<int32_t>(src.size()),
+                            dst.data(), static_cast<int32_t>(dst.size()));
+}
+
+int Base64Decode(const std::string& text, std::vector<unsigned char>& dst) {
+    std::fill(dst.begin(), dst.end(), 0x7F);
+    return ZR_Base64_Decode(text.c_str(), dst.data(), static_cast<int32_t>(dst.size()));
+}
+
+int QuotedPrintableEncode(const std::string& src, std::vector<char>& dst) {
+    std::fill(dst.begin(), dst.end(), '\x7F');
+    return ZR_QuotedPrintable_Encode(reinterpret_cast<const unsigned char*>(src.data()),
+                                     static_cast<int32_t>(src.size()), dst.data(), static_cast<int32_t>(dst.size()));
+}
+
+int QuotedPrintableDecode(const std::string& text, std::vector<unsigned char>& dst) {
+    std::fill(dst.begin(), dst.end(), 0x7F);
+    return ZR_QuotedPrintable_Decode(text.c_str(), dst.data(), static_cast<int32_t>(dst.size()));
+}
+
+// Random text drawn mostly from `common`, now and then from `rare`, with
+// runs of one kind so that long clean stretches and dense odd spots both
+// occur.
+std::string RandomText(std::mt19937& rng, std::size_t maxLength, const std::string& common, const std::string& rare) {
+    std::string s(rng() % (maxLength + 1), '\0');
+    const unsigned rarePerMille = rng() % 4 == 0 ? 300 : rng() % 30;
+    for (auto& c : s) {
+        c = rng() % 1000 < rarePerMille ? rare[rng() % rare.size()] : common[rng() % common.size()];
+    }
+    return s;
+}
+
+std::string RandomBytes(std::mt19937& rng, std::size_t maxLength) {
+    std::string s(rng() % (maxLength + 1), '\0');
+    const int mix = static_cast<int>(rng() % 3);
+    for (auto& c : s) {
+        // All bytes, mostly literals (long lines), or mostly escapes.
+        const unsigned r = rng();
+        if (mix == 0) c = static_cast<char>(r & 0xFF);
+        else if (mix == 1) c = r % 16 == 0 ? static_cast<char>(r >> 8) : static_cast<char>('a' + (r >> 8) % 26);
+        else c = r % 8 == 0 ? ' ' : static_cast<char>(0x80 | (r >> 8));
+    }
+    return s;
+}
+
+// The dstSizes worth trying around `boundary`, the least that holds the
+// whole output: every size near it, a random one and a roomy one.
+std::vector<int> SizesAround(int boundary, std::mt19937& rng) {
+    std::vector<int> sizes;
+    for (int d = -8; d <= 8; ++d) {
+        if (boundary + d >= 1) sizes.push_back(boundary + d);
+    }
+    sizes.push_back(1 + static_cast<int>(rng() % static_cast<unsigned>(boundary + 20)));
+    sizes.push_back(boundary + 100);
+    return sizes;
+}
+
+template <class Out, class Ref, class Lib>
+void ExpectSame(const std::string& input, int boundary, std::mt19937& rng, Ref ref, Lib lib, const char* what) {
+    for (const int size : SizesAround(boundary, rng)) {
+        std::vector<Out> want(static_cast<std::size_t>(size));
+        std::vector<Out> got(static_cast<std::size_t>(size));
+        const int wantResult = ref(input, want);
+        ASSERT_EQ(lib(input, got), wantResult) << what << ", input length " << input.size() << ", dstSize " << size;
+        ASSERT_TRUE(got == want) << what << ", input length " << input.size() << ", dstSize " << size;
+    }
+}
+
+constexpr int kRounds = 600;
+
+TEST(MimeEquivalence, Base64EncodeMatchesTheRules) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string src = RandomBytes(rng, 200);
+        const int boundary = static_cast<int>((src.size() + 2) / 3 * 4) + 1;
+        ExpectSame<char>(src, boundary, rng, RefBase64Encode, Base64Encode, "Base64 encode");
+    }
+}
+
+TEST(MimeEquivalence, Base64DecodeMatchesTheRules) {
+    std::mt19937 rng(12);
+    const std::string alphabet(kAlphabet);
+    // "=" anywhere, line breaks, spaces, bytes far outside the alphabet.
+    const std::string odd = "====\r\n \t-_.\x01\x7F\x80\xFF";
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string text = RandomText(rng, 200, alphabet, odd);
+        const int boundary = static_cast<int>((text.size() + 3) / 4 * 3);
+        ExpectSame<unsigned char>(text, boundary, rng, RefBase64Decode, Base64Decode, "Base64 decode");
+    }
+}
+
+TEST(MimeEquivalence, QuotedPrintableEncodeMatchesTheRules) {
+    std::mt19937 rng(13);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string src = RandomBytes(rng, 400);
+        std::vector<char> roomy(src.size() * 4 + 16);
+        const int length = RefQuotedPrintableEncode(src, roomy);
+        ASSERT_GE(length, 0);
+        ExpectSame<char>(src, length + 2, rng, RefQuotedPrintableEncode, QuotedPrintableEncode,
+                         "Quoted-Printable encode");
+    }
+}
+
+// Quoted-Printable text as a run of pieces: escapes, soft breaks, literals,
+// and now and then a lax escape or a byte no step can start.
+std::string RandomQuotedPrintable(std::mt19937& rng, std::size_t maxPieces) {
+    static const char* const kCommon[] = {"=3D", "=E3", "=81", "=ff", "=4a", "=\r\n", "a", "Z", "0", " ", "\t", "\r\n"};
+    static const char* const kRare[] = {"=", "=\n", "=G4", "=4G", "= 7", "=-1", "=+F", "=0x", "=\r", "\xE9", "\x01", "\x7F"};
+    const unsigned rarePerMille = rng() % 4 == 0 ? 200 : rng() % 20;
+    std::string s;
+    for (std::size_t k = rng() % (maxPieces + 1); k > 0; --k) {
+        s += rng() % 1000 < rarePerMille ? kRare[rng() % std::size(kRare)] : kCommon[rng() % std::size(kCommon)];
+    }
+    return s;
+}
+
+TEST(MimeEquivalence, QuotedPrintableDecodeMatchesTheRules) {
+    std::mt19937 rng(14);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string text = RandomQuotedPrintable(rng, 120);
+        std::vector<unsigned char> roomy(text.size() + 1);
+        const int length = RefQuotedPrintableDecode(text, roomy);
+        ExpectSame<unsigned char>(text, length < 0 ? static_cast<int>(text.size()) : length, rng,
+                                  RefQuotedPrintableDecode, QuotedPrintableDecode, "Quoted-Printable decode");
+    }
+}
+
+struct LongCase {
+    std::size_t length;
+    const char* why;
+};
+
+// Lengths that put the end of the input on each phase of the blocks the
+// coders work in, over inputs long enough for several blocks.
+const LongCase kLongCases[] = {
+    {3000, "whole groups"}, {3001, "one byte over"}, {3002, "two bytes over"},
+    {3005, "group and a half"}, {3007, "odd length"}, {4096, "power of two"},
+};
+
+TEST(MimeEquivalence, LongInputsAtEveryBoundary) {
+    std::mt19937 rng(15);
+    for (const auto& c : kLongCases) {
+        std::string bytes(c.length, '\0');
+        for (auto& b : bytes) b = static_cast<char>(rng());
+        std::vector<char> text(c.length * 4 + 16);
+        const int b64 = RefBase64Encode(bytes, text);
+        ASSERT_GT(b64, 0) << c.why;
+        ExpectSame<char>(bytes, b64 + 1, rng, RefBase64Encode, Base64Encode, c.why);
+        const std::string b64Text(text.data(), static_cast<std::size_t>(b64));
+        ExpectSame<unsigned char>(b64Text, static_cast<int>(c.length), rng, RefBase64Decode, Base64Decode, c.why);
+        // A stray line break late in the text shifts every later group.
+        const std::string shifted = b64Text.substr(0, b64Text.size() - 40) + "\r\n" + b64Text.substr(b64Text.size() - 40);
+        ExpectSame<unsigned char>(shifted, static_cast<int>(c.length) + 2, rng, RefBase64Decode, Base64Decode, c.why);
+        const int qp = RefQuotedPrintableEncode(bytes, text);
+        ASSERT_GT(qp, 0) << c.why;
+        ExpectSame<char>(bytes, qp + 2, rng, RefQuotedPrintableEncode, QuotedPrintableEncode, c.why);
+        const std::string qpText(text.data(), static_cast<std::size_t>(qp));
+        ExpectSame<unsigned char>(qpText, static_cast<int>(c.length), rng, RefQuotedPrintableDecode,
+                                  QuotedPrintableDecode, c.why);
+    }
+}
+
+}  // namespace
