@@ -1,0 +1,671 @@
+// cli/mime.cpp - "zrmoji b64" and "zrmoji qp": the MIME transfer encodings.
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "commands.hpp"
+#include "common.hpp"
+
+namespace zrcli {
+namespace {
+
+using EncodeW = std::int32_t(ZR_CALL*)(const ZR_WCHAR*, char*, std::int32_t);
+using EncodeA = std::int32_t(ZR_CALL*)(const char*, char*, std::int32_t);
+using DecodeW = std::int32_t(ZR_CALL*)(const char*, ZR_WCHAR*, std::int32_t);
+using DecodeA = std::int32_t(ZR_CALL*)(const char*, char*, std::int32_t);
+
+// The sixteen charset members of one family, by transfer encoding.
+struct Members {
+    EncodeW encW[4];
+    EncodeA encA[4];
+    DecodeW decW[4];
+    DecodeA decA[4];
+};
+
+// Index: 0 JIS, 1 Shift_JIS, 2 EUC-JP, 3 UTF-8 (the URL encode types too).
+const Members kBase64 = {
+    {ZR_Base64_EncodeJISW, ZR_Base64_EncodeSJISW, ZR_Base64_EncodeEUCW, ZR_Base64_EncodeUTF8W},
+    {ZR_Base64_EncodeJISA, ZR_Base64_EncodeSJISA, ZR_Base64_EncodeEUCA, ZR_Base64_EncodeUTF8A},
+    {ZR_Base64_DecodeJISW, ZR_Base64_DecodeSJISW, ZR_Base64_DecodeEUCW, ZR_Base64_DecodeUTF8W},
+    {ZR_Base64_DecodeJISA, ZR_Base64_DecodeSJISA, ZR_Base64_DecodeEUCA, ZR_Base64_DecodeUTF8A},
+};
+
+const Members kQuotedPrintable = {
+    {ZR_QuotedPrintable_EncodeJISW, ZR_QuotedPrintable_EncodeSJISW, ZR_QuotedPrintable_EncodeEUCW,
+     ZR_QuotedPrintable_EncodeUTF8W},
+    {ZR_QuotedPrintable_EncodeJISA, ZR_QuotedPrintable_EncodeSJISA, ZR_QuotedPrintable_EncodeEUCA,
+     ZR_QuotedPrintable_EncodeUTF8A},
+    {ZR_QuotedPrintable_DecodeJISW, ZR_QuotedPrintable_DecodeSJISW, ZR_QuotedPrintable_DecodeEUCW,
+     ZR_QuotedPrintable_DecodeUTF8W},
+    {ZR_QuotedPrintable_DecodeJISA, ZR_QuotedPrintable_DecodeSJISA, ZR_QuotedPrintable_DecodeEUCA,
+     ZR_QuotedPrintable_DecodeUTF8A},
+};
+
+}  // namespace
+
+// Shared with url.cpp: --charset as an index 0..3, or -1 when absent.
+int CharsetIndex(const Options& o, const char* command) {
+    if (!o.Has("charset")) return -1;
+    Enc e;
+    const std::string name = o.Get("charset");
+    if (ParseEnc(name, &e)) {
+        switch (e) {
+            case Enc::Jis: return 0;
+            case Enc::SJis: return 1;
+            case Enc::Euc: return 2;
+            case Enc::Utf8: return 3;
+            default: break;
+        }
+    }
+    UsageFail(Format("%s: unknown --charset '%s' (use jis, sjis, euc or utf8)", command,
+                     name.c_str()));
+}
+
+const char* CharsetName(int index) {
+    static const char* const kNames[] = {"jis", "sjis", "euc", "utf8"};
+    return index >= 0 && index < 4 ? kNames[index] : "none";
+}
+
+// A line the JIS or EUC-JP charset members would cut short (their UTF-16
+// conversion delivers the text before such a character as if it were all).
+void CheckJisForm(const std::string& line, TextSide side, int charset, const Input& in,
+                  unsigned long long lineNo, unsigned long long lineStart) {
+    if (charset != 0 && charset != 2) return;
+    std::string what;
+    const Enc enc = side == TextSide::Utf8 ? Enc::Utf8 : side == TextSide::SJis ? Enc::SJis
+                                                                               : Enc::Utf16;
+    const long long at = FindNonJisChar(line, enc, &what);
+    if (at >= 0)
+        Fail(kExitRefused, Where(in.Name(), lineNo, lineStart + static_cast<unsigned long long>(at)) +
+                               ": " + what + " has no JIS X 0208 code (Shift_JIS lead byte F0 to "
+                               "FC); cannot encode it as " + CharsetName(charset));
+}
+
+namespace {
+
+// ---- Base64 --------------------------------------------------------------
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool IsBase64Char(char c) { return c != '\0' && std::strchr(kAlphabet, c) != nullptr; }
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The library decodes any text without complaint, reading line breaks and
+// stray characters as bits, so the text is checked here: white space is
+// dropped, anything else outside the alphabet is an error, "=" may only pad
+// the third and fourth place of a group, and an unpadded end is padded.
+class Base64Checker {
+public:
+    explicit Base64Checker(const std::string& name, unsigned long long line = 1,
+                           unsigned long long byte = 0)
+        : name_(name), line_(line), byte_(byte) {}
+    // Appends the Base64 characters of `text` to `clean`.
+    void Add(std::string_view text, std::string& clean) {
+        for (char c : text) {
+            ++byte_;
+            if (c == '\n') ++line_;
+            if (IsSpace(c)) continue;
+            const std::size_t place = count_ % 4;
+            if (place == 0) padded_ = false;
+            if (c == '=') {
+                if (place < 2) Bad(c);
+                if (place == 2) padded_ = true;
+            } else if (!IsBase64Char(c) || (place == 3 && padded_)) {
+                // "QQ=B" would decode to a byte the writer never meant.
+                Bad(c);
+            }
+            clean.push_back(c);
+            ++count_;
+        }
+    }
+    // Completes the last group; fails on a lone character.
+    void Finish(std::string& clean) {
+        const std::size_t rest = count_ % 4;
+        if (rest == 1)
+            Fail(kExitRefused, name_ + ": the Base64 text ends with a lone character (a group "
+                                       "needs at least two)");
+        if (rest != 0) clean.append(4 - rest, '=');
+        count_ = 0;
+    }
+
+private:
+    [[noreturn]] void Bad(char c) {
+        const auto b = static_cast<unsigned char>(c);
+        Fail(kExitRefused, Where(name_, line_, byte_ - 1) +
+                               (c == '=' || padded_ ? std::string(": misplaced padding '='")
+                                         : b >= 0x20 && b < 0x7F
+                                               ? Format(": '%c' is not a Base64 character", c)
+                                               : Format(": byte 0x%02X is not a Base64 character", b)));
+    }
+    std::string name_;
+    unsigned long long line_, byte_;
+    std::size_t count_ = 0;
+    bool padded_ = false;
+};
+
+std::string Base64DecodePlain(const std::string& clean) {
+    if (clean.empty()) return {};
+    const std::size_t groups = clean.size() / 4;
+    std::string out(groups * 3 + 1, '\0');
+    const std::int32_t r = ZR_Base64_Decode(clean.c_str(), reinterpret_cast<unsigned char*>(out.data()),
+                                            CheckedSize(out.size()));
+    if (r < 0 || static_cast<std::size_t>(r) > groups * 3)
+        Fail(kExitRefused, "the library refused the Base64 text");
+    out.resize(static_cast<std::size_t>(r));
+    return out;
+}
+
+void WrapWrite(Output& out, std::string_view text, std::size_t wrap, std::size_t* column) {
+    if (wrap == 0) {
+        out.Write(text);
+        *column += text.size();
+        return;
+    }
+    while (!text.empty()) {
+        const std::size_t take = std::min(text.size(), wrap - *column);
+        out.Write(text.substr(0, take));
+        text.remove_prefix(take);
+        *column += take;
+        if (*column == wrap) {
+            out.Write("\n");
+            *column = 0;
+        }
+    }
+}
+
+void Base64EncodePlain(InputSet& inputs, Output& out, Progress& progress, std::size_t wrap) {
+    // 57 bytes make one 76-character line; whole groups of three keep the
+    // pieces joinable.
+    constexpr std::size_t kPiece = 57 * 1024;
+    std::string pending, block;
+    std::size_t column = 0;
+    unsigned long long before = 0;
+    auto encode = [&](std::size_t len) {
+        if (len == 0) return;
+        std::string dst((len + 2) / 3 * 4 + 1, '\0');
+        const std::int32_t r =
+            ZR_Base64_Encode(reinterpret_cast<const unsigned char*>(pending.data()),
+                             CheckedSize(len), dst.data(), CheckedSize(dst.size()));
+        if (r != static_cast<std::int32_t>(dst.size() - 1))
+            Fail(kExitRefused, "the library refused to Base64-encode the input");
+        WrapWrite(out, std::string_view(dst.data(), static_cast<std::size_t>(r)), wrap, &column);
+        pending.erase(0, len);
+    };
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        while (in.NextBlock(block, kPiece)) {
+            pending += block;
+            encode(pending.size() / 3 * 3);
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+    encode(pending.size());
+    if (column != 0) out.Write("\n");
+}
+
+void Base64DecodeAll(InputSet& inputs, Output& out, Progress& progress) {
+    std::string block, clean;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        Base64Checker check(in.Name());
+        while (in.NextBlock(block, 1 << 16)) {
+            check.Add(block, clean);
+            const std::size_t whole = clean.size() / 4 * 4;
+            out.Write(Base64DecodePlain(clean.substr(0, whole)));
+            clean.erase(0, whole);
+            progress.Update(before + in.Consumed());
+        }
+        check.Finish(clean);
+        out.Write(Base64DecodePlain(clean));
+        clean.clear();
+        before += in.Consumed();
+    }
+}
+
+// ---- Quoted-Printable ----------------------------------------------------
+
+bool IsQpLiteral(unsigned char b) {
+    return b == 0x09 || b == 0x0A || b == 0x0D || (b >= 0x20 && b <= 0x7E && b != 0x3D);
+}
+
+// Files on this system end their lines with LF alone; a soft line break is
+// "=" CR LF to the library, so "=" LF is made into one, and a final "=" with
+// nothing after it is a soft break too.
+std::string NormaliseSoftBreaks(std::string_view s, bool atEnd) {
+    std::string out;
+    out.reserve(s.size() + 8);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '=' && i + 1 < s.size() && s[i + 1] == '\n') {
+            out += "=\r\n";
+            ++i;
+            continue;
+        }
+        out.push_back(s[i]);
+    }
+    if (atEnd && !out.empty() && out.back() == '=') out.pop_back();
+    return out;
+}
+
+// The bytes of a Quoted-Printable piece: -1 from the library means a byte
+// that has no place in such text (the capacity always suffices here). The
+// culprit is looked for in `raw`, the text as the input had it (before soft
+// breaks were normalised or lines joined), which starts at line `line`,
+// byte offset `start`.
+std::string QpDecodePlain(const std::string& text, const std::string& name, unsigned long long line,
+                          unsigned long long start, std::string_view raw) {
+    if (text.empty()) return {};
+    std::string out(text.size() + 1, '\0');
+    const std::int32_t r = ZR_QuotedPrintable_Decode(
+        text.c_str(), reinterpret_cast<unsigned char*>(out.data()), CheckedSize(out.size()));
+    if (r < 0) {
+        unsigned long long l = line, b = start;
+        for (char c : raw) {
+            const auto u = static_cast<unsigned char>(c);
+            if (!IsQpLiteral(u) && c != '=')
+                Fail(kExitRefused, Where(name, l, b) +
+                                       Format(": byte 0x%02X cannot appear in Quoted-Printable "
+                                              "text", u));
+            if (c == '\n') ++l;
+            ++b;
+        }
+        Fail(kExitRefused, Where(name, line, start) + ": the library refused the Quoted-Printable text");
+    }
+    out.resize(static_cast<std::size_t>(r));
+    return out;
+}
+
+void QpEncodePlain(InputSet& inputs, Output& out, Progress& progress) {
+    std::string seg;
+    unsigned long long before = 0;
+    bool midLine = false;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        bool nul = false;
+        // Each call starts its line count afresh, so pieces end at line
+        // breaks; a piece cut inside a long line gets a soft break.
+        while (in.NextSegment(seg, '\n', false, &nul, 1 << 16)) {
+            if (midLine) out.Write("=\r\n");
+            std::string dst(4 * seg.size() + 16, '\0');
+            const std::int32_t r = ZR_QuotedPrintable_Encode(
+                reinterpret_cast<const unsigned char*>(seg.data()), CheckedSize(seg.size()),
+                dst.data(), CheckedSize(dst.size()));
+            if (r < 0) Fail(kExitRefused, "the library refused to encode the input");
+            out.Write(dst.data(), static_cast<std::size_t>(r));
+            midLine = seg.back() != '\n';
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+void QpDecodeAll(InputSet& inputs, Output& out, Progress& progress) {
+    std::string seg;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        bool nul = false;
+        unsigned long long line = 1, start = 0;
+        while (in.NextSegment(seg, '\n', true, &nul, SIZE_MAX)) {
+            if (nul)
+                Fail(kExitRefused, Where(in.Name(), line, in.Consumed() - 1) +
+                                       ": a NUL byte cannot appear in Quoted-Printable text");
+            const bool atEnd = seg.back() != '\n';
+            out.Write(QpDecodePlain(NormaliseSoftBreaks(seg, atEnd), in.Name(), line, start, seg));
+            ++line;
+            start = in.Consumed();
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+// ---- charset members, line by line ----------------------------------------
+
+struct Family {
+    const char* command;
+    const Members* members;
+    bool base64;
+};
+
+void EncodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, Output& out,
+                 Progress& progress) {
+    std::string line;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, side);
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            if (!line.empty()) {
+                CheckJisForm(line, side, charset, in, lines.LineNo(), lines.LineStart());
+                // Base64 of JIS text: 8 bytes a character at worst (a mode
+                // switch each), 4 characters for 3 of them; Quoted-Printable
+                // 3 characters a byte and soft breaks.
+                std::size_t n = side == TextSide::Utf16 ? line.size() / 2 : line.size();
+                const std::size_t cap = f.base64 ? 11 * n + 16 : 27 * n + 40;
+                std::string dst(cap, '\0');
+                std::int32_t r;
+                if (side == TextSide::SJis) {
+                    r = f.members->encA[charset](line.c_str(), dst.data(), CheckedSize(cap));
+                } else {
+                    const U16 u = TextToU16(line, side);
+                    r = f.members->encW[charset](ToW(u).c_str(), dst.data(), CheckedSize(cap));
+                }
+                if (r < 0 || static_cast<std::size_t>(r) >= cap)
+                    Fail(kExitRefused, Where(in.Name(), lines.LineNo(), lines.LineStart()) +
+                                           Format(": the library refused to encode this line as %s",
+                                                  CharsetName(charset)));
+                out.Write(dst.data(), static_cast<std::size_t>(r));
+            }
+            out.Write("\n");
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+void DecodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, Output& out,
+                 Progress& progress) {
+    std::string line;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, TextSide::Utf8);  // the encoded side is ASCII
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            const unsigned long long lineNo = lines.LineNo(), start = lines.LineStart();
+            std::string text;
+            if (f.base64) {
+                Base64Checker check(in.Name(), lineNo, start);
+                check.Add(line, text);
+                check.Finish(text);
+            } else {
+                // A Quoted-Printable line that ends in "=" goes on in the next.
+                text = line;
+                while (!text.empty() && text.back() == '=') {
+                    std::string next;
+                    if (!lines.Next(next, &brk)) {
+                        text.pop_back();
+                        break;
+                    }
+                    text += "\r\n" + next;
+                }
+            }
+            if (!text.empty()) {
+                // The charset members convert the decoded bytes up to the
+                // first NUL; one inside would silently cut the line short.
+                const std::string raw = f.base64 ? Base64DecodePlain(text)
+                                                 : QpDecodePlain(text, in.Name(), lineNo, start, text);
+                const auto nulAt = raw.find('\0');
+                if (nulAt != std::string::npos)
+                    Fail(kExitRefused,
+                         Where(in.Name(), lineNo, start) +
+                             Format(": the decoded text holds a NUL byte (decoded byte %zu); "
+                                    "decode it without --charset",
+                                    nulAt));
+                if (!raw.empty()) {
+                    const std::size_t cap = 4 * text.size() + 16;
+                    if (side == TextSide::SJis) {
+                        std::string dst(cap, '\0');
+                        const std::int32_t r =
+                            f.members->decA[charset](text.c_str(), dst.data(), CheckedSize(cap));
+                        if (r < 0 || static_cast<std::size_t>(r) >= cap)
+                            Fail(kExitRefused, Where(in.Name(), lineNo, start) +
+                                                   ": the library refused the decoded text");
+                        out.Write(dst.data(), static_cast<std::size_t>(r));
+                    } else {
+                        std::vector<ZR_WCHAR> dst(cap, 0);
+                        const std::int32_t r =
+                            f.members->decW[charset](text.c_str(), dst.data(), CheckedSize(cap));
+                        if (r < 0 || static_cast<std::size_t>(r) > cap)
+                            Fail(kExitRefused, Where(in.Name(), lineNo, start) +
+                                                   ": the library refused the decoded text");
+                        out.Write(U16ToText(FromW(dst.data(), r > 0 ? static_cast<std::size_t>(r - 1) : 0),
+                                            side));
+                    }
+                }
+            }
+            out.Write(LineBreak(side));
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+int RunFamily(const Family& f, int argc, char** argv, int first) {
+    static constexpr OptSpec kOpts[] = {
+        {"charset", 'c', true}, {"text", 0, true}, {"wrap", 'w', true}};
+    const Options o = ParseOptions(argc, argv, first, kOpts, f.command);
+    if (o.Has("help")) {
+        PrintHelp(f.command);
+        return kExitOk;
+    }
+    const Common c = CommonFrom(o);
+    if (o.operands.empty()) UsageFail(Format("%s: say encode or decode", f.command));
+    const std::string action = o.operands[0];
+    if (action != "encode" && action != "decode")
+        UsageFail(Format("%s: unknown action '%s' (use encode or decode)", f.command, action.c_str()));
+    const int charset = CharsetIndex(o, f.command);
+    const TextSide side = TextSideFrom(o);
+    if (o.Has("text") && charset < 0)
+        UsageFail(Format("%s: --text goes with --charset (the plain coder works on bytes)",
+                         f.command));
+    std::size_t wrap = 76;
+    if (o.Has("wrap")) {
+        if (!f.base64 || action != "encode" || charset >= 0)
+            UsageFail(Format("%s: --wrap applies to plain b64 encode only", f.command));
+        const std::string text = o.Get("wrap");
+        char* end = nullptr;
+        const long w = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || w < 0) UsageFail("b64: --wrap needs a column count (0: one line)");
+        wrap = static_cast<std::size_t>(w);
+    }
+    InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
+    Output out(c.outputPath);
+    Progress progress(c, inputs.TotalSize());
+    if (charset >= 0) {
+        if (action == "encode")
+            EncodeLines(f, charset, side, inputs, out, progress);
+        else
+            DecodeLines(f, charset, side, inputs, out, progress);
+    } else if (f.base64) {
+        if (action == "encode")
+            Base64EncodePlain(inputs, out, progress, wrap);
+        else
+            Base64DecodeAll(inputs, out, progress);
+    } else {
+        if (action == "encode")
+            QpEncodePlain(inputs, out, progress);
+        else
+            QpDecodeAll(inputs, out, progress);
+    }
+    progress.Finish();
+    out.Commit();
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunBase64(int argc, char** argv, int first) {
+    return RunFamily(Family{"b64", &kBase64, true}, argc, argv, first);
+}
+
+int RunQuotedPrintable(int argc, char** argv, int first) {
+    return RunFamily(Family{"qp", &kQuotedPrintable, false}, argc, argv, first);
+}
+
+// ---- MIME header words ------------------------------------------------------
+
+namespace {
+
+int WordCharset(std::string name) {
+    for (auto& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const auto star = name.find('*');  // a language tag: ISO-2022-JP*ja
+    if (star != std::string::npos) name.resize(star);
+    if (name == "iso-2022-jp") return 0;
+    if (name == "shift_jis" || name == "sjis" || name == "cp932" || name == "windows-31j" ||
+        name == "x-sjis")
+        return 1;
+    if (name == "euc-jp" || name == "x-euc-jp") return 2;
+    if (name == "utf-8" || name == "utf8") return 3;
+    return -1;
+}
+
+const char* kWordCharsetNames[] = {"ISO-2022-JP", "Shift_JIS", "EUC-JP", "UTF-8"};
+
+// One encoded word's text as UTF-16 through the family's W decoder.
+U16 DecodeWord(int charset, char kind, const std::string& payload, const std::string& name,
+               unsigned long long lineNo, unsigned long long at) {
+    std::string text;
+    const bool base64 = kind == 'b' || kind == 'B';
+    if (base64) {
+        Base64Checker check(name, lineNo, at);
+        check.Add(payload, text);
+        check.Finish(text);
+    } else {
+        // The Q form writes a space as '_'.
+        for (char ch : payload) {
+            if (ch == '_')
+                text += "=20";
+            else
+                text.push_back(ch);
+        }
+    }
+    if (text.empty()) return {};
+    const std::string raw = base64 ? Base64DecodePlain(text) : QpDecodePlain(text, name, lineNo, at, payload);
+    if (raw.find('\0') != std::string::npos)
+        Fail(kExitRefused, Where(name, lineNo, at) + ": an encoded word that decodes to a NUL byte");
+    if (raw.empty()) return {};
+    const Members& m = base64 ? kBase64 : kQuotedPrintable;
+    const std::size_t cap = 4 * text.size() + 16;
+    std::vector<ZR_WCHAR> dst(cap, 0);
+    const std::int32_t r = m.decW[charset](text.c_str(), dst.data(), CheckedSize(cap));
+    if (r < 0 || static_cast<std::size_t>(r) > cap)
+        Fail(kExitRefused, Where(name, lineNo, at) + ": the library refused an encoded word");
+    return FromW(dst.data(), r > 0 ? static_cast<std::size_t>(r - 1) : 0);
+}
+
+// Decodes the encoded words of one header line; the rest is kept as it
+// stands (read as UTF-8), and white space between two words is dropped.
+U16 DecodeHeader(const std::string& line, const std::string& name, unsigned long long lineNo,
+                 unsigned long long start) {
+    U16 out;
+    std::size_t pos = 0;
+    bool lastWasWord = false;
+    std::string gap;
+    while (pos < line.size()) {
+        const std::size_t open = line.find("=?", pos);
+        std::size_t q1 = std::string::npos, q2 = std::string::npos, close = std::string::npos;
+        if (open != std::string::npos) {
+            q1 = line.find('?', open + 2);
+            if (q1 != std::string::npos && q1 + 2 < line.size() && line[q1 + 2] == '?') {
+                q2 = q1 + 2;
+                close = line.find("?=", q2 + 1);
+            }
+        }
+        if (open == std::string::npos || close == std::string::npos ||
+            std::string("bBqQ").find(line[q1 + 1]) == std::string::npos) {
+            out += Utf8ToU16(gap + line.substr(pos));
+            return out;
+        }
+        gap += line.substr(pos, open - pos);
+        const bool onlySpace = gap.find_first_not_of(" \t") == std::string::npos;
+        if (!(lastWasWord && onlySpace)) out += Utf8ToU16(gap);
+        gap.clear();
+        const std::string cs = line.substr(open + 2, q1 - open - 2);
+        const int charset = WordCharset(cs);
+        if (charset < 0)
+            Fail(kExitRefused, Where(name, lineNo, start + open) +
+                                   Format(": charset '%s' is not one of ISO-2022-JP, Shift_JIS, "
+                                          "EUC-JP, UTF-8",
+                                          cs.c_str()));
+        out += DecodeWord(charset, line[q1 + 1], line.substr(q2 + 1, close - q2 - 1), name, lineNo,
+                          start + q2 + 1);
+        lastWasWord = true;
+        pos = close + 2;
+    }
+    if (!gap.empty()) out += Utf8ToU16(gap);
+    return out;
+}
+
+std::string EncodeWordText(int charset, const U16& chunk) {
+    const std::size_t cap = 11 * chunk.size() + 16;
+    std::string dst(cap, '\0');
+    const std::int32_t r = kBase64.encW[charset](ToW(chunk).c_str(), dst.data(), CheckedSize(cap));
+    if (r < 0 || static_cast<std::size_t>(r) >= cap)
+        Fail(kExitRefused, "the library refused to encode a header word");
+    return Format("=?%s?B?%s?=", kWordCharsetNames[charset], dst.c_str());
+}
+
+// Words of at most 75 characters, each whole in itself (a JIS word returns
+// to ASCII before it ends), cut between characters, never inside a
+// surrogate pair.
+std::string EncodeHeader(int charset, const U16& text) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t len = 0;
+        std::string best;
+        for (;;) {
+            std::size_t step = 1;
+            const std::size_t at = pos + len;
+            if (at >= text.size()) break;
+            if (text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size()) step = 2;
+            const std::string word = EncodeWordText(charset, text.substr(pos, len + step));
+            if (word.size() > 75 && len > 0) break;
+            best = word;
+            len += step;
+        }
+        if (!out.empty()) out += ' ';
+        out += best;
+        pos += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+int RunMime(int argc, char** argv, int first) {
+    static constexpr OptSpec kOpts[] = {{"charset", 'c', true}, {"text", 0, true}};
+    const Options o = ParseOptions(argc, argv, first, kOpts, "mime");
+    if (o.Has("help")) {
+        PrintHelp("mime");
+        return kExitOk;
+    }
+    const Common c = CommonFrom(o);
+    if (o.operands.empty()) UsageFail("mime: say decode or encode");
+    const std::string action = o.operands[0];
+    if (action != "encode" && action != "decode")
+        UsageFail(Format("mime: unknown action '%s' (use decode or encode)", action.c_str()));
+    int charset = CharsetIndex(o, "mime");
+    if (action == "decode" && charset >= 0)
+        UsageFail("mime decode: the words name their charset; --charset is for encode");
+    if (charset < 0) charset = 0;  // ISO-2022-JP: what Japanese mail has always used
+    const TextSide side = TextSideFrom(o);
+    InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
+    Output out(c.outputPath);
+    std::string line;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, action == "decode" ? TextSide::Utf8 : side);
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            if (action == "decode") {
+                out.Write(U16ToText(DecodeHeader(line, in.Name(), lines.LineNo(), lines.LineStart()),
+                                    side));
+                out.Write(LineBreak(side));
+            } else {
+                CheckJisForm(line, side, charset, in, lines.LineNo(), lines.LineStart());
+                out.Write(EncodeHeader(charset, TextToU16(line, side)));
+                out.Write("\n");
+            }
+        }
+    }
+    out.Commit();
+    return kExitOk;
+}
+
+}  // namespace zrcli

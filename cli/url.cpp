@@ -1,0 +1,213 @@
+// cli/url.cpp - "zrmoji url": percent-encoding of Japanese text, line by line.
+#include <string>
+#include <vector>
+
+#include "commands.hpp"
+#include "common.hpp"
+
+namespace zrcli {
+
+int CharsetIndex(const Options& o, const char* command);
+const char* CharsetName(int index);
+void CheckJisForm(const std::string& line, TextSide side, int charset, const Input& in,
+                  unsigned long long lineNo, unsigned long long lineStart);
+
+namespace {
+
+using DecodeW = std::int32_t(ZR_CALL*)(const ZR_WCHAR*, ZR_WCHAR*, std::int32_t);
+using DecodeA = std::int32_t(ZR_CALL*)(const char*, char*, std::int32_t);
+
+constexpr DecodeW kDecodeW[] = {ZR_URL_DecodeJisW, ZR_URL_DecodeSJisW, ZR_URL_DecodeEucW,
+                                ZR_URL_DecodeUtf8W};
+constexpr DecodeA kDecodeA[] = {ZR_URL_DecodeJisA, ZR_URL_DecodeSJisA, ZR_URL_DecodeEucA,
+                                ZR_URL_DecodeUtf8A};
+
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The decoders stop at an escape that is not one, and a decoded NUL ends
+// the text: either way the rest of the URL would be dropped without a word.
+void CheckEscapes(const std::string& url, const Input& in, unsigned long long lineNo,
+                  unsigned long long start) {
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        if (url[i] != '%') continue;
+        const bool ok = i + 2 < url.size() && IsHex(url[i + 1]) && IsHex(url[i + 2]);
+        if (!ok)
+            Fail(kExitRefused, Where(in.Name(), lineNo, start + i) +
+                                   Format(": '%s' is not a percent escape (two hexadecimal "
+                                          "digits must follow '%%')",
+                                          url.substr(i, 3).c_str()));
+        if (url[i + 1] == '0' && url[i + 2] == '0')
+            Fail(kExitRefused, Where(in.Name(), lineNo, start + i) +
+                                   ": '%00' would end the decoded text there");
+        i += 2;
+    }
+}
+
+// Percent-escapes the bytes 0x80..0xFF that the encoders leave as they are
+// (half-width katakana, EUC-JP bytes outside 0xA1..0xDF): a URL is ASCII,
+// and the decoders read "%XX" and the raw byte alike.
+std::string AsciiUrl(const std::u16string& units) {
+    std::string out;
+    out.reserve(units.size());
+    for (char16_t u : units) {
+        const unsigned b = u & 0xFF;
+        if (u < 0x80)
+            out.push_back(static_cast<char>(u));
+        else
+            out += Format("%%%02X", b);
+    }
+    return out;
+}
+
+void Encode(int charset, TextSide side, InputSet& inputs, Output& out, Progress& progress) {
+    std::string line;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, side);
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            if (!line.empty()) {
+                CheckJisForm(line, side, charset, in, lines.LineNo(), lines.LineStart());
+                // Up to 8 JIS bytes a character, 3 characters a byte.
+                const std::size_t n = side == TextSide::Utf16 ? line.size() / 2 : line.size();
+                const std::size_t cap = 24 * n + 32;
+                std::int32_t r;
+                std::u16string units;
+                if (side == TextSide::SJis) {
+                    std::string dst(cap, '\0');
+                    r = ZR_URL_EncodeA(line.c_str(), dst.data(), CheckedSize(cap), charset);
+                    if (r >= 0 && static_cast<std::size_t>(r) < cap)
+                        units = WidenBytes(std::string_view(dst.data(), static_cast<std::size_t>(r)));
+                } else {
+                    const U16 u = TextToU16(line, side);
+                    std::vector<ZR_WCHAR> dst(cap, 0);
+                    r = ZR_URL_EncodeW(ToW(u).c_str(), dst.data(), CheckedSize(cap), charset);
+                    if (r >= 0 && static_cast<std::size_t>(r) < cap)
+                        units = FromW(dst.data(), static_cast<std::size_t>(r));
+                }
+                if (r < 0 || static_cast<std::size_t>(r) >= cap)
+                    Fail(kExitRefused, Where(in.Name(), lines.LineNo(), lines.LineStart()) +
+                                           Format(": the library refused to encode this line as %s",
+                                                  CharsetName(charset)));
+                out.Write(AsciiUrl(units));
+            }
+            out.Write("\n");
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+void Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& out,
+            Progress& progress) {
+    std::string line;
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, TextSide::Utf8);  // a URL is bytes
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            const auto lineNo = lines.LineNo();
+            const auto start = lines.LineStart();
+            if (!line.empty()) {
+                CheckEscapes(line, in, lineNo, start);
+                const std::size_t cap = 4 * line.size() + 16;
+                std::int32_t type = charset;
+                std::int32_t r;
+                std::string text;
+                if (side == TextSide::SJis && charset >= 0) {
+                    std::string dst(cap, '\0');
+                    r = kDecodeA[charset](line.c_str(), dst.data(), CheckedSize(cap));
+                    if (r >= 0 && static_cast<std::size_t>(r) < cap)
+                        text.assign(dst.data(), static_cast<std::size_t>(r));
+                } else if (side == TextSide::SJis) {
+                    std::string dst(cap, '\0');
+                    r = ZR_URL_DecodeA(line.c_str(), dst.data(), CheckedSize(cap), &type);
+                    if (r >= 0 && static_cast<std::size_t>(r) < cap)
+                        text.assign(dst.data(), static_cast<std::size_t>(r));
+                } else {
+                    // Each byte of the URL becomes one unit, so that raw
+                    // bytes outside the escapes reach the decoder unchanged.
+                    const WStr w = ToW(WidenBytes(line));
+                    std::vector<ZR_WCHAR> dst(cap, 0);
+                    r = charset >= 0 ? kDecodeW[charset](w.c_str(), dst.data(), CheckedSize(cap))
+                                     : ZR_URL_DecodeW(w.c_str(), dst.data(), CheckedSize(cap), &type);
+                    if (r > 0 && static_cast<std::size_t>(r) <= cap)
+                        text = U16ToText(FromW(dst.data(), static_cast<std::size_t>(r - 1)), side);
+                }
+                if (charset < 0 && type < 0)
+                    Fail(kExitRefused, Where(in.Name(), lineNo, start) +
+                                           ": cannot tell the encoding of this URL; name it "
+                                           "with --charset");
+                if (verbose && charset < 0)
+                    std::fprintf(stderr, "zrmoji: %s: line %llu: %s\n", in.Name().c_str(), lineNo,
+                                 CharsetName(type));
+                if (r < 0 || static_cast<std::size_t>(r) >= cap)
+                    Fail(kExitRefused, Where(in.Name(), lineNo, start) +
+                                           Format(": the library refused to decode this URL as %s",
+                                                  CharsetName(type)));
+                out.Write(text);
+            }
+            out.Write(LineBreak(side));
+            progress.Update(before + in.Consumed());
+        }
+        before += in.Consumed();
+    }
+}
+
+void Inspect(bool scheme, InputSet& inputs, Output& out) {
+    std::string line;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        LineReader lines(in, TextSide::Utf8);
+        bool brk = false;
+        while (lines.Next(line, &brk)) {
+            if (scheme)
+                out.Write(ZR_URL_IsProtocolA(line.c_str()) ? "yes\n" : "no\n");
+            else
+                out.Write(std::string(CharsetName(ZR_URL_EncodeTypeA(line.c_str()))) + "\n");
+        }
+    }
+}
+
+}  // namespace
+
+int RunUrl(int argc, char** argv, int first) {
+    static constexpr OptSpec kOpts[] = {{"charset", 'c', true}, {"text", 0, true}};
+    const Options o = ParseOptions(argc, argv, first, kOpts, "url");
+    if (o.Has("help")) {
+        PrintHelp("url");
+        return kExitOk;
+    }
+    const Common c = CommonFrom(o);
+    if (o.operands.empty()) UsageFail("url: say encode, decode, detect or scheme");
+    const std::string action = o.operands[0];
+    int charset = CharsetIndex(o, "url");
+    const TextSide side = TextSideFrom(o);
+    if (action == "detect" || action == "scheme") {
+        if (o.Has("charset") || o.Has("text"))
+            UsageFail(Format("url %s: takes neither --charset nor --text", action.c_str()));
+    } else if (action != "encode" && action != "decode") {
+        UsageFail(Format("url: unknown action '%s' (use encode, decode, detect or scheme)",
+                         action.c_str()));
+    }
+    InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
+    Output out(c.outputPath);
+    Progress progress(c, inputs.TotalSize());
+    if (action == "encode") {
+        if (charset < 0) charset = 3;  // UTF-8: what browsers send today
+        Encode(charset, side, inputs, out, progress);
+    } else if (action == "decode") {
+        Decode(charset, side, c.verbose, inputs, out, progress);
+    } else {
+        Inspect(action == "scheme", inputs, out);
+    }
+    progress.Finish();
+    out.Commit();
+    return kExitOk;
+}
+
+}  // namespace zrcli

@@ -1,0 +1,562 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the zrmoji program: files, pipes, errors, exit codes.
+
+Run: ZRMOJI_EXE=path/to/zrmoji python3 cli_tests.py [TestClass...]
+Each case is data: (why, arguments, standard input, expected output or None,
+expected exit status, text expected on stderr or None)."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+EXE = os.environ.get("ZRMOJI_EXE", "zrmoji")
+ESC = b"\x1b"
+KANJI_IN, KANJI_OUT = ESC + b"$B", ESC + b"(B"
+
+
+def run(args, stdin=b"", env=None, cwd=None):
+    p = subprocess.run([EXE] + list(args), input=stdin, stdout=subprocess.PIPE,
+                       stderr=subprocess.PIPE, env=env, cwd=cwd, timeout=300)
+    return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
+
+
+class Cases(unittest.TestCase):
+    def check(self, cases):
+        for why, args, stdin, want, rc, err in cases:
+            with self.subTest(why=why):
+                got_rc, out, stderr = run(args, stdin)
+                self.assertEqual(got_rc, rc, "%s: exit status (stderr: %s)" % (why, stderr))
+                if want is not None:
+                    self.assertEqual(out, want, why)
+                if err is not None:
+                    self.assertIn(err, stderr, why)
+                if rc != 0:
+                    self.assertTrue(stderr.startswith("zrmoji: "), why + ": a message is given")
+                self.assertNotIn("Sanitizer", stderr, why)
+
+
+class ConvTests(Cases):
+    def test_vectors(self):
+        self.check([
+            ("kanji run gets escapes", ["conv", "-f", "sjis", "-t", "jis"], b"\x82\xa0A",
+             KANJI_IN + b"$\"" + KANJI_OUT + b"A", 0, None),
+            ("JIS back to Shift_JIS", ["conv", "-f", "jis", "-t", "sjis"],
+             KANJI_IN + b"0!" + KANJI_OUT + b"A", b"\x88\x9fA", 0, None),
+            ("EUC-JP to JIS uses ESC $ @", ["conv", "-f", "euc", "-t", "jis"], b"\xb0\xa1A",
+             ESC + b"$@0!" + KANJI_OUT + b"A", 0, None),
+            ("UTF-8 to Shift_JIS", ["conv", "-f", "utf8", "-t", "sjis"], b"\xe3\x81\x82\n",
+             b"\x82\xa0\n", 0, None),
+            ("half-width katakana grows in UTF-8", ["conv", "-f", "sjis", "-t", "utf8"], b"\xb1",
+             "\uff71".encode(), 0, None),
+            ("UTF-16 out is little-endian", ["conv", "-f", "utf8", "-t", "utf16"], "Aあ\n".encode(),
+             "Aあ\n".encode("utf-16-le"), 0, None),
+            ("UTF-16 in", ["conv", "-f", "utf16", "-t", "euc"], "亜\n".encode("utf-16-le"),
+             b"\xb0\xa1\n", 0, None),
+            ("same encoding copies", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\xff\x00x",
+             b"\x82\xa0\xff\x00x", 0, None),
+            ("aliases", ["conv", "--from=Shift_JIS", "--to", "UTF-8"], b"\x82\xa0", "あ".encode(), 0, None),
+            ("empty input", ["conv", "-f", "sjis", "-t", "jis"], b"", b"", 0, None),
+        ])
+
+    def test_stream_details(self):
+        self.check([
+            # ISO-2022-JP that stays in kanji mode across a line break: the
+            # next line must still be read as kanji.
+            ("JIS kanji mode carries over a line break", ["conv", "-f", "jis", "-t", "utf8"],
+             KANJI_IN + b"0!\n0!" + KANJI_OUT + b"\n", "亜\n亜\n".encode(), 0, None),
+            ("NUL bytes are carried, not cut", ["conv", "-f", "sjis", "-t", "utf16"], b"A\x00B",
+             "A\0B".encode("utf-16-le"), 0, None),
+            ("NUL in UTF-16 input", ["conv", "-f", "utf16", "-t", "utf8"], "A\0B".encode("utf-16-le"),
+             b"A\x00B", 0, None),
+            ("UTF-8 BOM dropped for Shift_JIS", ["conv", "-f", "utf8", "-t", "sjis"],
+             b"\xef\xbb\xbfA", b"A", 0, None),
+            ("UTF-16 BOM dropped for EUC-JP", ["conv", "-f", "utf16", "-t", "euc"],
+             b"\xff\xfeA\x00", b"A", 0, None),
+            ("no trailing line break is added", ["conv", "-f", "utf8", "-t", "jis"], "亜".encode(),
+             KANJI_IN + b"0!" + KANJI_OUT, 0, None),
+            ("CR LF kept", ["conv", "-f", "utf8", "-t", "sjis"], b"a\r\nb\r\n", b"a\r\nb\r\n", 0, None),
+        ])
+
+    def test_round_trips(self):
+        text = "こんにちは、世界。ABC ｱｲｳ ①\n日本語テキスト\n\n記号～〜−\n".encode()
+        for enc in ("sjis", "jis", "euc", "utf7", "utf16", "utf8"):
+            with self.subTest(enc=enc):
+                if enc == "euc":
+                    # The library's EUC-JP has no half-width katakana.
+                    text = text.replace("ｱｲｳ".encode(), b"")
+                rc, there, err = run(["conv", "-f", "utf8", "-t", enc], text)
+                self.assertEqual(rc, 0, err)
+                rc, back, err = run(["conv", "-f", enc, "-t", "utf8"], there)
+                self.assertEqual(rc, 0, err)
+                if enc in ("utf7", "utf16", "utf8"):
+                    self.assertEqual(back, text)
+                else:
+                    # Code page 932 maps some signs to its own forms; a second
+                    # trip must then be stable.
+                    rc, again, _ = run(["conv", "-f", enc, "-t", "utf8"],
+                                       run(["conv", "-f", "utf8", "-t", enc], back)[1])
+                    self.assertEqual(again, back)
+                    self.assertEqual(back.splitlines()[0:2], text.splitlines()[0:2])
+
+    def test_refusals(self):
+        self.check([
+            ("user-defined area has no JIS code", ["conv", "-f", "sjis", "-t", "jis"],
+             b"abc\n\x41\xf0\x40\n", None, 1, "line 2 (byte offset 5)"),
+            ("the character is named", ["conv", "-f", "utf8", "-t", "euc"], "ab\uE000".encode(),
+             None, 1, "U+E000"),
+            ("UTF-16 to JIS", ["conv", "-f", "utf16", "-t", "jis"], "x\uE001".encode("utf-16-le"),
+             None, 1, "line 1 (byte offset 2)"),
+            ("odd UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"A\x00B", None, 1, "odd number"),
+            ("big-endian UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"\xfe\xff\x00A", None, 1,
+             "big-endian"),
+            ("unknown encoding", ["conv", "-f", "latin1", "-t", "utf8"], b"", b"", 2, "unknown encoding"),
+            ("missing -t", ["conv", "-f", "sjis"], b"", b"", 2, "-t TO"),
+            ("unknown option", ["conv", "-f", "sjis", "-t", "jis", "--fast"], b"", b"", 2, "--fast"),
+        ])
+
+    def test_jis_input_forms(self):
+        self.check([
+            ("ESC $ @ and ESC ( J carry like ESC $ B", ["conv", "-f", "jis", "-t", "sjis"],
+             ESC + b"$@0!\n0!" + ESC + b"(JA\n", b"\x88\x9f\n\x88\x9fA\n", 0, None),
+            ("kanji-in as the last bytes of a line", ["conv", "-f", "jis", "-t", "utf8"],
+             b"A" + KANJI_IN + b"\n0!" + KANJI_OUT + b"\n", "A\n亜\n".encode(), 0, None),
+            ("Shift_JIS without escapes passes", ["conv", "-f", "jis", "-t", "sjis"], b"\x82\xa0",
+             b"\x82\xa0", 0, None),
+            ("UTF-7 base64 run", ["conv", "-f", "utf7", "-t", "utf8"], b"+ZeVnLA-!\n",
+             "日本!\n".encode(), 0, None),
+        ])
+
+    def test_characters_code_page_932_lacks(self):
+        self.check([
+            ("become '?' with a warning", ["conv", "-f", "utf8", "-t", "sjis"], "a€b\n".encode(),
+             b"a?b\n", 0, "warning"),
+            ("a '?' of the text is no loss", ["conv", "-f", "utf8", "-t", "jis"], b"a?b\n", b"a?b\n", 0, None),
+            ("--strict refuses, naming the character", ["conv", "--strict", "-f", "utf16", "-t", "euc"],
+             "ok\nx€\n".encode("utf-16-le"), None, 1, "line 2 (byte offset 8): U+20AC"),
+            ("--strict with a surrogate pair", ["conv", "--strict", "-f", "utf8", "-t", "jis"],
+             "a\U0001F600".encode(), None, 1, "U+1F600"),
+        ])
+        rc, _, err = run(["conv", "-f", "utf8", "-t", "sjis"], "a?b\n".encode())
+        self.assertEqual((rc, err), (0, ""), "no warning without a loss")
+
+    def test_partial_output_is_told(self):
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "jis"], b"ok\n\xf0\x40\n")
+        self.assertEqual((rc, out), (1, b"ok\n"))
+        self.assertIn("incomplete", err)
+
+    def test_garbage_never_crashes(self):
+        junk = bytes(range(256)) * 64 + os.urandom(65536)
+        for f in ("jis", "sjis", "euc", "utf8", "utf7", "utf16"):
+            for t in ("jis", "sjis", "euc", "utf8", "utf7", "utf16"):
+                with self.subTest(f=f, t=t):
+                    rc, _, err = run(["conv", "-f", f, "-t", t], junk)
+                    self.assertIn(rc, (0, 1), err)
+                    if rc == 1:
+                        self.assertRegex(err, r"line \d+ \(byte offset \d+\)")
+
+
+class FileTests(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="zrmoji-cli-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def path(self, name, data=None):
+        p = os.path.join(self.dir, name)
+        if data is not None:
+            with open(p, "wb") as f:
+                f.write(data)
+        return p
+
+    def test_files_in_order_and_output_file(self):
+        a, b, out = self.path("a", b"\x82\xa0\n"), self.path("b", b"\x88\x9f\n"), self.path("out")
+        rc, stdout, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o", out, a, "-", b], b"x\n")
+        self.assertEqual((rc, stdout), (0, b""), err)
+        with open(out, "rb") as f:
+            self.assertEqual(f.read(), "あ\nx\n亜\n".encode())
+        self.assertEqual(sorted(os.listdir(self.dir)), ["a", "b", "out"])
+
+    def test_failed_command_leaves_target_alone(self):
+        bad, out = self.path("bad", b"ok\n\xf0\x40\n"), self.path("out", b"old")
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "jis", "-o", out, bad])
+        self.assertEqual(rc, 1)
+        self.assertIn("was not written", err)
+        with open(out, "rb") as f:
+            self.assertEqual(f.read(), b"old")
+        self.assertEqual(sorted(os.listdir(self.dir)), ["bad", "out"])
+
+    def test_missing_file_fails_before_any_output(self):
+        a = self.path("a", b"text\n")
+        for cmd in (["conv", "-f", "sjis", "-t", "utf8"], ["b64", "encode"], ["qp", "decode"],
+                    ["url", "decode"], ["ebcdic", "to"], ["mime", "decode"]):
+            with self.subTest(cmd=cmd[0]):
+                rc, out, err = run(cmd + [a, self.path("missing")])
+                self.assertEqual((rc, out), (1, b""), err)
+                self.assertIn("No such file", err)
+
+    def test_directory_is_refused(self):
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", self.dir])
+        self.assertEqual(rc, 1)
+        self.assertIn("directory", err)
+
+    def test_ten_megabyte_line(self):
+        line = ("日本語テキスト" * 500000).encode() + b"\n"  # 10.5 MB, one line
+        src = self.path("big", line)
+        for enc in ("jis", "euc", "utf16"):
+            with self.subTest(enc=enc):
+                there = self.path("big." + enc)
+                rc, _, err = run(["conv", "-q", "-f", "utf8", "-t", enc, "-o", there, src])
+                self.assertEqual(rc, 0, err)
+                rc, back, err = run(["conv", "-f", enc, "-t", "utf8", there])
+                self.assertEqual(rc, 0, err)
+                self.assertTrue(back == line, "the long line comes back whole")
+        rc, b64, err = run(["b64", "encode", "-w", "0", src])
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(run(["b64", "decode"], b64)[1], line)
+        rc, out, err = run(["url", "encode"], line)
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(run(["url", "decode", "--charset", "utf8"], out)[1], line)
+
+    def test_long_line_cut_at_spaces_converts_as_one(self):
+        # Past 4 MiB a line is handed over in pieces cut after a space; the
+        # output must be what the whole line would give.
+        unit = "日本 ".encode("shift_jis")
+        count = (9 << 20) // len(unit)
+        src = self.path("spaces", unit * count)
+        rc, one, err = run(["conv", "-f", "sjis", "-t", "jis"], unit)
+        self.assertEqual(rc, 0, err)
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "jis", src])
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(out == one * count, "same bytes as one piece")
+        wide = self.path("spaces16", "日本 ".encode("utf-16-le") * count)
+        rc, out, err = run(["conv", "-f", "utf16", "-t", "euc", wide])
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(out == run(["conv", "-f", "utf16", "-t", "euc"],
+                                   "日本 ".encode("utf-16-le"))[1] * count)
+
+    def test_errors_name_the_file_and_its_own_line(self):
+        a = self.path("a", b"one\ntwo\n")
+        b = self.path("b", b"x\n\x82\xa0\xf0\x40\n")
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "euc", a, b])
+        self.assertEqual(rc, 1)
+        self.assertIn(b + ": line 2 (byte offset 4)", err)
+        self.assertEqual(out, b"one\ntwo\nx\n")
+
+    def test_output_that_cannot_be_created(self):
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o",
+                            os.path.join(self.dir, "no", "such", "dir")], b"x")
+        self.assertEqual((rc, out), (1, b""))
+        self.assertIn("cannot create", err)
+
+    def test_base64_files_are_separate_texts(self):
+        a, b = self.path("a", b"QQ"), self.path("b", b"QUI\n")
+        rc, out, err = run(["b64", "decode", a, b])
+        self.assertEqual((rc, out), (0, b"AAB"), err)
+
+    def test_quoted_printable_long_line_without_break(self):
+        data = b"a=" * 150000
+        rc, enc, err = run(["qp", "encode", self.path("long", data)])
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(all(len(l) <= 76 for l in enc.split(b"\r\n")))
+        self.assertTrue(run(["qp", "decode"], enc)[1] == data)
+
+    def test_line_without_any_break_point_over_the_limit(self):
+        src = self.path("huge", b"x" * (65 << 20))
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", src])
+        self.assertEqual((rc, out), (1, b""))
+        self.assertIn("MiB", err)
+
+
+class MimeTests(Cases):
+    def test_base64(self):
+        self.check([
+            ("three bytes", ["b64", "encode"], b"ABC", b"QUJD\n", 0, None),
+            ("57 bytes make one full line", ["b64", "encode"], b"a" * 58,
+             b"YWFh" * 19 + b"\nYQ==\n", 0, None),
+            ("-w 0: one line", ["b64", "encode", "-w", "0"], b"a" * 58, b"YWFh" * 19 + b"YQ==\n", 0, None),
+            ("binary bytes", ["b64", "encode"], b"\x00\xff\x00", b"AP8A\n", 0, None),
+            ("empty", ["b64", "encode"], b"", b"", 0, None),
+            ("line breaks are skipped", ["b64", "decode"], b"QUJD\r\nQUJD\n", b"ABCABC", 0, None),
+            ("unpadded end", ["b64", "decode"], b"QUI", b"AB", 0, None),
+            ("decodes NUL bytes", ["b64", "decode"], b"AP8A", b"\x00\xff\x00", 0, None),
+            ("stray character", ["b64", "decode"], b"QUJD\nQU*D\n", None, 1, "line 2 (byte offset 7)"),
+            ("lone character", ["b64", "decode"], b"QUJDQ", None, 1, "lone character"),
+            ("padding in front", ["b64", "decode"], b"=QUJ", None, 1, "padding"),
+            ("binary garbage", ["b64", "decode"], b"\x80\x81\x00", None, 1, "not a Base64"),
+            ("JIS from Shift_JIS", ["b64", "encode", "--charset", "jis", "--text", "sjis"],
+             b"\x82\xa2\n", b"GyRCJCQbKEI=\n", 0, None),
+            ("UTF-8 from the terminal", ["b64", "encode", "--charset", "utf8"], "い\n".encode(),
+             b"44GE\n", 0, None),
+            ("each line its own text", ["b64", "encode", "-c", "sjis"], "あ\n\nい\n".encode(),
+             b"gqA=\n\ngqI=\n", 0, None),
+            ("decode JIS to UTF-8", ["b64", "decode", "--charset", "jis"],
+             b"GyRCJDMkcyRLJEEkTxsoQg==\n", "こんにちは\n".encode(), 0, None),
+            ("decode to Shift_JIS", ["b64", "decode", "--charset", "euc", "--text", "sjis"],
+             b"sKE=\n", b"\x88\x9f\n", 0, None),
+            ("decode to UTF-16", ["b64", "decode", "--charset", "sjis", "--text", "utf16"],
+             b"gqA=\n", "あ\n".encode("utf-16-le"), 0, None),
+            ("a NUL inside charset text is refused", ["b64", "decode", "--charset", "utf8"],
+             b"QQBC\n", None, 1, "NUL"),
+            ("user-defined area to JIS", ["b64", "encode", "--charset", "jis"], "a\uE000\n".encode(),
+             None, 1, "U+E000"),
+            ("--text needs --charset", ["b64", "encode", "--text", "sjis"], b"", b"", 2, None),
+            ("bad action", ["b64", "frobnicate"], b"", b"", 2, "encode or decode"),
+            ("bad charset", ["b64", "encode", "--charset", "koi8"], b"", b"", 2, "koi8"),
+        ])
+
+    def test_quoted_printable(self):
+        self.check([
+            ("equals sign escaped", ["qp", "encode"], b"a=b", b"a=3Db", 0, None),
+            ("long line gets soft breaks", ["qp", "encode"], b"a" * 200,
+             b"a" * 75 + b"=\r\n" + b"a" * 75 + b"=\r\n" + b"a" * 50, 0, None),
+            ("line breaks restart the count", ["qp", "encode"], b"a" * 70 + b"\n" + b"b" * 70,
+             b"a" * 70 + b"\n" + b"b" * 70, 0, None),
+            ("decode escapes", ["qp", "decode"], b"=E3=81=82", b"\xe3\x81\x82", 0, None),
+            ("soft break CR LF", ["qp", "decode"], b"ab=\r\ncd\n", b"abcd\n", 0, None),
+            ("soft break LF", ["qp", "decode"], b"ab=\ncd\n", b"abcd\n", 0, None),
+            ("8-bit byte is refused", ["qp", "decode"], b"ok\nab\xe9\n", None, 1, "line 2 (byte offset 5)"),
+            ("round trip of every byte", ["qp", "encode"], bytes(range(256)), None, 0, None),
+            ("charset UTF-8", ["qp", "encode", "--charset", "utf8"], "い\n".encode(), b"=E3=81=84\n", 0, None),
+            ("charset JIS", ["qp", "encode", "--charset", "jis", "--text", "sjis"], b"\x82\xa2\n",
+             b"=1B$B$$=1B(B\n", 0, None),
+            ("decode charset JIS", ["qp", "decode", "--charset", "jis"], b"=1B$B$$=1B(B\n",
+             "い\n".encode(), 0, None),
+            ("decode charset over soft breaks", ["qp", "decode", "--charset", "utf8"],
+             b"=E3=81=\n=84\n", "い\n".encode(), 0, None),
+        ])
+        rc, enc, _ = run(["qp", "encode"], bytes(range(256)) * 3)
+        self.assertEqual(run(["qp", "decode"], enc)[1], bytes(range(256)) * 3)
+        self.assertTrue(all(len(l.rstrip(b"\r")) <= 76 for l in enc.split(b"\n")))
+
+    def test_header_words(self):
+        self.check([
+            ("ISO-2022-JP B word", ["mime", "decode"],
+             b"Subject: =?ISO-2022-JP?B?GyRCJDMkcyRLJEEkTxsoQg==?=\n",
+             "Subject: こんにちは\n".encode(), 0, None),
+            ("space between words dropped, Q form", ["mime", "decode"],
+             b"=?utf-8?q?=E3=81=82?= =?Shift_JIS?B?gqI=?= x_y\n", "あい x_y\n".encode(), 0, None),
+            ("language tag, lower-case b", ["mime", "decode"], b"=?ISO-2022-JP*ja?b?GyRCMCEbKEI=?=\n",
+             "亜\n".encode(), 0, None),
+            ("Q underscores are spaces", ["mime", "decode"], b"=?UTF-8?Q?a_b?=\n", b"a b\n", 0, None),
+            ("to UTF-16", ["mime", "decode", "--text", "utf16"], b"=?UTF-8?B?44GC?=\n",
+             "あ\n".encode("utf-16-le"), 0, None),
+            ("decode takes no --charset", ["mime", "decode", "--charset", "jis"], b"", b"", 2, None),
+            ("unknown charset", ["mime", "decode"], b"=?koi8-r?B?QUJD?=\n", None, 1, "koi8-r"),
+            ("not a word", ["mime", "decode"], b"a =? b ?= c\n", b"a =? b ?= c\n", 0, None),
+        ])
+        text = "会議のお知らせ、来週の月曜日午前十時から第三会議室にて開催します。\n".encode()
+        for cs in ("jis", "sjis", "euc", "utf8"):
+            with self.subTest(cs=cs):
+                rc, words, err = run(["mime", "encode", "--charset", cs], text)
+                self.assertEqual(rc, 0, err)
+                self.assertTrue(all(len(w) <= 75 for w in words.split()), words)
+                self.assertEqual(run(["mime", "decode"], words)[1], text)
+
+
+class UrlTests(Cases):
+    def test_url(self):
+        self.check([
+            ("space becomes +", ["url", "encode", "--charset", "sjis"], b"a b\n", b"a+b\n", 0, None),
+            ("UTF-8 by default", ["url", "encode"], "あ\n".encode(), b"%E3%81%82\n", 0, None),
+            ("EUC-JP", ["url", "encode", "--charset", "euc"], "あ\n".encode(), b"%A4%A2\n", 0, None),
+            ("JIS designations", ["url", "encode", "--charset", "jis"], "亜\n".encode(),
+             b"%1B%24B0%21%1B%28B\n", 0, None),
+            # The encoder leaves EUC-JP bytes above 0xDF as they are; a URL
+            # must stay ASCII, so the tool escapes them.
+            ("URL stays ASCII", ["url", "encode", "--charset", "euc"], "日\n".encode(),
+             b"%C6%FC\n", 0, None),
+            ("punctuation passes", ["url", "encode"], b"a/b?c=d&e\n", b"a/b?c=d&e\n", 0, None),
+            ("Shift_JIS text side", ["url", "encode", "--charset", "sjis", "--text", "sjis"],
+             b"\x83\x41\n", b"%83A\n", 0, None),
+            ("detected UTF-8", ["url", "decode", "-v"], b"q=%E6%97%A5%E6%9C%AC\n",
+             "q=日本\n".encode(), 0, "utf8"),
+            ("detected Shift_JIS", ["url", "decode"], b"%82%A0\n", "あ\n".encode(), 0, None),
+            ("detected JIS", ["url", "decode"], b"%1B%24B0%21%1B%28B\n", "亜\n".encode(), 0, None),
+            ("named charset", ["url", "decode", "--charset", "sjis"], b"a+b%20c\n", b"a b c\n", 0, None),
+            ("raw UTF-8 outside escapes survives", ["url", "decode", "--charset", "utf8"],
+             "日%E6%9C%AC\n".encode(), "日本\n".encode(), 0, None),
+            ("to Shift_JIS", ["url", "decode", "--charset", "utf8", "--text", "sjis"],
+             b"%E3%81%82\n", b"\x82\xa0\n", 0, None),
+            ("undetectable", ["url", "decode"], b"abc%20def\n", None, 1, "--charset"),
+            ("invalid escape", ["url", "decode", "--charset", "utf8"], b"ok\n%82%A0%G1xyz\n", None, 1,
+             "line 2 (byte offset 9)"),
+            ("escape cut short", ["url", "decode", "--charset", "utf8"], b"100%\n", None, 1, "'%'"),
+            ("%00", ["url", "decode", "--charset", "utf8"], b"a%00b\n", None, 1, "%00"),
+            ("UTF-16 text side", ["url", "encode", "--text", "utf16"], "あ\n".encode("utf-16-le"),
+             b"%E3%81%82\n", 0, None),
+            ("decode to UTF-16", ["url", "decode", "--charset", "euc", "--text", "utf16"],
+             b"%A4%A2\n", "あ\n".encode("utf-16-le"), 0, None),
+            ("detected, to Shift_JIS", ["url", "decode", "--text", "sjis"], b"%E3%81%82\n",
+             b"\x82\xa0\n", 0, None),
+            ("detect", ["url", "detect"], b"%E3%81%82\n%82%A0\n%A4%A2\n%1B%24B\nabc\n",
+             b"utf8\nsjis\neuc\njis\nnone\n", 0, None),
+            ("scheme", ["url", "scheme"], b"https:x\nHTTP:x\nmailto\n", b"yes\nno\nno\n", 0, None),
+            ("user-defined area", ["url", "encode", "--charset", "jis"], "\uE000\n".encode(), None, 1,
+             "U+E000"),
+            ("bad action", ["url", "shorten"], b"", b"", 2, None),
+        ])
+
+    def test_round_trip_every_charset(self):
+        for cs in ("jis", "sjis", "euc", "utf8"):
+            with self.subTest(cs=cs):
+                # Half-width katakana do not survive the library's EUC-JP.
+                text = "検索 キーワード／東京都\n半角カナ%s\n".replace(
+                    "%s", "" if cs == "euc" else "ｶﾅ").encode()
+                rc, url, err = run(["url", "encode", "--charset", cs], text)
+                self.assertEqual(rc, 0, err)
+                self.assertTrue(all(b < 0x80 for b in url), url)
+                rc, back, err = run(["url", "decode", "--charset", cs], url)
+                self.assertEqual((rc, back), (0, text), err)
+
+
+class EbcdicTests(Cases):
+    def test_ebcdic(self):
+        self.check([
+            ("letters", ["ebcdic", "to"], b"AB", b"\xc1\xc2", 0, None),
+            ("Shift_JIS in brackets", ["ebcdic", "to"], b"A\x82\xa0B", b"\xc1(\x82\xa0)\xc2", 0, None),
+            ("open bracket at the end stays open", ["ebcdic", "to"], b"A\x82\xa0", b"\xc1(\x82\xa0", 0, None),
+            ("back", ["ebcdic", "from"], b"\xc1(\x82\xa0)\xc2", b"A\x82\xa0B", 0, None),
+            ("kana table has no lowercase", ["ebcdic", "to", "--table", "0x500"], b"ab", b"\xff\xff", 0, None),
+            ("line feed is 0x15", ["ebcdic", "to", "--table", "0x600"], b"\n", b"\x15", 0, None),
+            ("NUL is carried", ["ebcdic", "to"], b"A\x82\xa0\x00B", b"\xc1(\x82\xa0)\x00\xc2", 0, None),
+            ("NUL back", ["ebcdic", "from"], b"\xc1(\x82\xa0)\x00\xc2", b"A\x82\xa0\x00B", 0, None),
+            ("bad table", ["ebcdic", "to", "--table", "0x700"], b"", b"", 2, "0x700"),
+            ("empty", ["ebcdic", "from"], b"", b"", 0, None),
+        ])
+
+    def test_round_trip_across_block_boundaries(self):
+        data = (b"Shift_JIS \x82\xa0\x82\xa2 text 0123456789\n" * 5000) + b"\x88\x9f" * 40000
+        rc, ebc, err = run(["ebcdic", "to"], data)
+        self.assertEqual(rc, 0, err)
+        rc, back, err = run(["ebcdic", "from"], ebc)
+        self.assertEqual((rc, back), (0, data), err)
+
+
+class TableTests(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="zrmoji-table-")
+        self.temp = os.path.join(self.dir, "temp")
+        os.mkdir(self.temp)
+        self.env = dict(os.environ, TEMP=self.temp)
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def table(self, text):
+        p = os.path.join(self.dir, "t.txt")
+        with open(p, "wb") as f:
+            f.write(text)
+        return p
+
+    def run_t(self, args, stdin=b"", env=None):
+        return run(args, stdin, env or self.env)
+
+    def test_lookup_and_map(self):
+        t = self.table(b"/ comment\n41,C1,x\n42,C2,x\n3042,30A2,kana\n")
+        cases = [
+            ("lookup", [t, "lookup", "41", "0x42", "43"], b"", b"41\tC1\n42\tC2\n43\tnone\n"),
+            ("reverse", [t, "--reverse", "lookup", "c1"], b"", b"C1\t41\n"),
+            ("map leaves out what has no entry", [t, "map"], "あAB-\n".encode(),
+             "アÁÂ\n".encode()),
+        ]
+        for why, args, stdin, want in cases:
+            with self.subTest(why=why):
+                rc, out, err = self.run_t(["table"] + args, stdin)
+                self.assertEqual((rc, out), (0, want), err)
+        self.assertEqual(os.listdir(self.temp), [], "the temporary table file is removed")
+
+    def test_sort(self):
+        t = self.table(b"5,50,x\n-1,10,x\n0,0A,x\n")
+        rc, out, _ = self.run_t(["table", t, "lookup", "-1"])
+        self.assertEqual(rc, 0)
+        rc, out, err = self.run_t(["table", t, "--sort", "lookup", "-1", "0", "5"])
+        self.assertEqual((rc, out), (0, b"FFFFFFFF\t10\n0\tA\n5\t50\n"), err)
+
+    def test_codes_and_text_sides(self):
+        t = self.table(b"-1,7FFFFFFF,x\n41,FF41,x\n3042,30A2,x\n")
+        cases = [
+            ("negative and wide codes", ["lookup", "-1", "FFFFFFFF"], b"",
+             b"FFFFFFFF\t7FFFFFFF\nFFFFFFFF\t7FFFFFFF\n"),
+            ("UTF-16 text", ["map", "--text", "utf16"], "Aあ\n".encode("utf-16-le"),
+             "ａア\n".encode("utf-16-le")),
+            ("Shift_JIS text", ["map", "--text", "sjis"], b"A\x82\xa0\n", "ａア\n".encode("cp932")),
+            ("a line with nothing to map stays an empty line", ["map"], b"zz\nA\n", "\nａ\n".encode()),
+        ]
+        for why, args, stdin, want in cases:
+            with self.subTest(why=why):
+                rc, out, err = self.run_t(["table", t] + args, stdin)
+                self.assertEqual((rc, out), (0, want), err)
+
+    def test_load_errors(self):
+        cases = [
+            ("two fields", b"41,C1,x\n42,C2\n", "line 2"),
+            ("blank line", b"41,C1,x\n\n42,C2,x\n", "line 2"),
+            ("no record", b"/ only a comment\n", "no code pair"),
+        ]
+        for why, text, msg in cases:
+            with self.subTest(why=why):
+                rc, out, err = self.run_t(["table", self.table(text), "lookup", "41"])
+                self.assertEqual((rc, out), (1, b""))
+                self.assertIn(msg, err)
+        rc, _, err = self.run_t(["table", os.path.join(self.dir, "none.txt"), "lookup", "1"])
+        self.assertEqual(rc, 1)
+        self.assertEqual(os.listdir(self.temp), [])
+        for why, args in (("not hex", ["lookup", "xyz"]), ("no code", ["lookup"]), ("action", ["dump"])):
+            with self.subTest(why=why):
+                self.assertEqual(self.run_t(["table", self.table(b"41,C1,x\n")] + args)[0], 2)
+
+    def test_temp_defaults_to_tmpdir(self):
+        env = {k: v for k, v in os.environ.items() if k != "TEMP"}
+        env["TMPDIR"] = self.temp
+        t = self.table(b"41,C1,x\n")
+        rc, out, err = self.run_t(["table", t, "lookup", "41"], env=env)
+        self.assertEqual((rc, out), (0, b"41\tC1\n"), err)
+        self.assertEqual(os.listdir(self.temp), [])
+
+
+class UsageTests(Cases):
+    def test_help_and_version(self):
+        for cmd in ("conv", "b64", "qp", "mime", "url", "ebcdic", "table"):
+            with self.subTest(cmd=cmd):
+                rc, out, _ = run([cmd, "--help"])
+                self.assertEqual(rc, 0)
+                self.assertIn(b"usage: zrmoji " + cmd.encode(), out)
+                self.assertIn(b"example", out)
+        rc, out, _ = run(["--help"])
+        self.assertIn(b"TEMP", out)
+        rc, out, _ = run(["--version"])
+        self.assertRegex(out.decode(), r"^zrmoji \d+\.\d+\.\d+\n$")
+
+    def test_usage_errors(self):
+        self.check([
+            ("no command", [], b"", b"", 2, "usage"),
+            ("half-width katakana into EUC-JP warn", ["conv", "-f", "sjis", "-t", "euc"], b"\xb1",
+             b"\xb1", 0, "warning"),
+            ("unknown command", ["frob"], b"", b"", 2, "frob"),
+            ("-o without a name", ["conv", "-f", "sjis", "-t", "utf8", "-o"], b"", b"", 2, None),
+        ])
+
+    def test_empty_and_garbage_input_everywhere(self):
+        junk = os.urandom(4096) + bytes(range(256))
+        cmds = [["b64", "encode"], ["b64", "decode"], ["b64", "encode", "-c", "jis"],
+                ["b64", "decode", "-c", "sjis"], ["qp", "encode"], ["qp", "decode"],
+                ["qp", "encode", "-c", "euc", "--text", "sjis"], ["qp", "decode", "-c", "utf8"],
+                ["mime", "decode"], ["mime", "encode"], ["url", "encode"], ["url", "decode"],
+                ["url", "detect"], ["url", "scheme"], ["ebcdic", "to"], ["ebcdic", "from"]]
+        for cmd in cmds:
+            with self.subTest(cmd=" ".join(cmd)):
+                rc, out, err = run(cmd, b"")
+                self.assertEqual((rc, out), (0, b""), err)
+                rc, out, err = run(cmd, junk)
+                self.assertIn(rc, (0, 1), err)
+                self.assertNotIn("Sanitizer", err)
+                if rc == 1:
+                    self.assertTrue(err.startswith("zrmoji: "), err)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# install_test.sh BUILD_DIR SOURCE_DIR [extra cmake arguments for the consumer]
+# Installs BUILD_DIR into a staging prefix, then builds and runs the consumer
+# of examples/consumer against it (CMake package, shared and static), builds
+# it once more with pkg-config, and runs the installed zrmoji.
+set -euo pipefail
+build=$1
+src=$2
+shift 2
+stage=$(mktemp -d "${TMPDIR:-/tmp}/zrmoji-install.XXXXXX")
+trap 'rm -rf "$stage"' EXIT
+prefix=$stage/prefix
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "install test: $*" >&2; exit 1; }
+
+# What must be in place.
+for f in include/zr_moji.h bin/zrmoji share/man/man1/zrmoji.1; do
+  [ -e "$prefix/$f" ] || fail "missing $f"
+done
+libdir=$(dirname "$(find "$prefix" -name 'libzr_moji.so.1' | head -n 1)")
+[ -n "$libdir" ] || fail "no libzr_moji.so.1"
+for f in libzr_moji.so libzr_moji.a "libzr_moji.so.1"; do
+  [ -e "$libdir/$f" ] || fail "missing $libdir/$f"
+done
+[ -e "$libdir/cmake/ZRMoji/ZRMojiConfig.cmake" ] || fail "no CMake package"
+[ -e "$libdir/pkgconfig/zr_moji.pc" ] || fail "no pkg-config file"
+# The soname carries the major version.
+if command -v objdump >/dev/null; then
+  objdump -p "$libdir/libzr_moji.so.1" | grep -q 'SONAME *libzr_moji.so.1' || fail "soname"
+fi
+
+# The CMake package, shared and static.
+cmake -S "$src/examples/consumer" -B "$stage/consumer" -G Ninja \
+  -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
+cmake --build "$stage/consumer" >/dev/null
+"$stage/consumer/consumer" | grep -q '^ok' || fail "consumer (shared)"
+"$stage/consumer/consumer_static" | grep -q '^ok' || fail "consumer (static)"
+
+# pkg-config, from wherever the prefix lies.
+if command -v pkg-config >/dev/null; then
+  export PKG_CONFIG_PATH="$libdir/pkgconfig"
+  flags=$(pkg-config --cflags --libs zr_moji)
+  # shellcheck disable=SC2086
+  cc ${CONSUMER_CFLAGS:-} -o "$stage/consumer_pc" "$src/examples/consumer/main.c" $flags \
+    -Wl,-rpath,"$libdir"
+  "$stage/consumer_pc" | grep -q '^ok' || fail "consumer (pkg-config)"
+fi
+
+# The installed program finds its library by itself.
+env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" --version | grep -q '^zrmoji ' || fail "zrmoji --version"
+out=$(printf '\x82\xa0' | env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" conv -f sjis -t utf8)
+[ "$out" = "あ" ] || fail "installed zrmoji converts"
+echo "install test: ok"
