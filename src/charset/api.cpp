@@ -9,6 +9,7 @@
 #include "charset/byte_class.hpp"
 #include "charset/euc_jp.hpp"
 #include "charset/jis.hpp"
+#include "charset/jis_unicode.hpp"
 #include "charset/loop_result.hpp"
 #include "platform/codepage.hpp"
 #include "platform/scratch.hpp"
@@ -49,6 +50,32 @@ bool EmptyOrTooLong(std::size_t n, std::int32_t dstSize) noexcept {
     return n == 0 || n > static_cast<std::size_t>(dstSize);
 }
 
+// Bytes from `from` up to `size` set to zero. The exports that clear all of
+// dst first clear only what the text does not cover once the text stands:
+// the caller cannot tell the two apart.
+void ZeroFrom(void* dst, std::size_t from, std::size_t size) noexcept {
+    if (from < size) std::memset(static_cast<std::uint8_t*>(dst) + from, 0, size - from);
+}
+
+// What an own loop's result makes of dst and the export's answer: the text
+// and zeros after it, or all zeros. kUnconvertible leaves the text before
+// the character, and -1.
+std::int32_t Finish(const cs::LoopResult& r, char* dst, std::size_t size) noexcept {
+    switch (r.outcome) {
+        case cs::LoopOutcome::kDone:
+            ZeroFrom(dst, r.length, size);
+            return static_cast<std::int32_t>(r.length);
+        case cs::LoopOutcome::kUnconvertible:
+            ZeroFrom(dst, r.length, size);
+            return -1;
+        case cs::LoopOutcome::kNoRoom:
+        case cs::LoopOutcome::kUnclean:
+            break;
+    }
+    std::memset(dst, 0, size);
+    return 0;
+}
+
 using ByteLoop = cs::LoopResult (*)(std::span<const std::uint8_t>, std::span<std::uint8_t>) noexcept;
 
 // The frame of the own byte loops: clear dst, refuse an empty or too long
@@ -56,19 +83,22 @@ using ByteLoop = cs::LoopResult (*)(std::span<const std::uint8_t>, std::span<std
 // dst, which also stops any chain this export is the first step of.
 std::int32_t RunByteLoop(ByteLoop loop, const char* src, char* dst, std::int32_t dstSize) noexcept {
     if (CallerError(src, dst, dstSize)) return -1;
-    std::memset(dst, 0, static_cast<std::size_t>(dstSize));
+    const std::size_t size = static_cast<std::size_t>(dstSize);
     const std::size_t n = LengthUpTo(src, dstSize);
-    if (EmptyOrTooLong(n, dstSize)) return -1;
-    const cs::LoopResult r = loop({Bytes(src), n}, {Bytes(dst), static_cast<std::size_t>(dstSize)});
-    switch (r.outcome) {
-        case cs::LoopOutcome::kDone:
-            return static_cast<std::int32_t>(r.length);
-        case cs::LoopOutcome::kNoRoom:
-            return 0;
-        case cs::LoopOutcome::kUnconvertible:
-            break;
+    if (EmptyOrTooLong(n, dstSize)) {
+        std::memset(dst, 0, size);
+        return -1;
     }
-    return -1;
+    return Finish(loop({Bytes(src), n}, {Bytes(dst), size}), dst, size);
+}
+
+// Whether the JIS form of any text of n bytes fits dstSize with its NUL.
+// Each kanji run adds at most two escapes of 3 bytes and takes at least two
+// bytes of text (one for an odd last byte, which gives two), with a single
+// byte between runs: the worst, runs of one unit each with one byte between
+// them, comes to 3n + 2 bytes.
+bool JisSurelyFits(std::size_t n, std::int32_t dstSize) noexcept {
+    return static_cast<std::uint64_t>(dstSize) >= 3 * static_cast<std::uint64_t>(n) + 3;
 }
 
 // Bytes to UTF-16 through the host converter; only the first unit of dst is
@@ -118,8 +148,21 @@ extern "C" ZR_API int32_t ZR_CALL ZR_SJisToUnicode(const char* src, ZR_WCHAR* ds
 extern "C" ZR_API int32_t ZR_CALL ZR_UnicodeToSJis(const ZR_WCHAR* src, char* dst, int32_t dstSize) {
     if (CallerError(src, dst, dstSize)) return -1;
     // All of dst is cleared, even for an empty src.
-    std::memset(dst, 0, static_cast<std::size_t>(dstSize));
-    return UnitsToBytes(CodePage::kCp932, src, dst, dstSize, 0);
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    if (src[0] == 0 || dstSize == 0) {
+        std::memset(dst, 0, size);
+        return src[0] == 0 ? -1 : 0;
+    }
+    const int r = zr::platform::WideToMultiByte(CodePage::kCp932, Units(src), dst, dstSize);
+    if (r > 0) {
+        ZeroFrom(dst, static_cast<std::size_t>(r), size);
+        return r - 1;
+    }
+    // What did not fit leaves the converter's partial text over a cleared
+    // dst; the rare case pays for a second conversion.
+    std::memset(dst, 0, size);
+    zr::platform::WideToMultiByte(CodePage::kCp932, Units(src), dst, dstSize);
+    return 0;
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_IsMultiByteChar(const char* p) {
@@ -153,22 +196,59 @@ extern "C" ZR_API int32_t ZR_CALL ZR_JisToEuc(const char* src, char* dst, int32_
 
 extern "C" ZR_API int32_t ZR_CALL ZR_EucToSJis(const char* src, char* dst, int32_t dstSize) {
     if (CallerError(src, dst, dstSize)) return -1;
-    std::memset(dst, 0, static_cast<std::size_t>(dstSize));
-    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) return -1;
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    const std::size_t n = LengthUpTo(src, dstSize);
+    if (EmptyOrTooLong(n, dstSize)) {
+        std::memset(dst, 0, size);
+        return -1;
+    }
     Scratch<char> jis(dstSize);
-    if (!jis) return -1;
+    if (!jis) {
+        std::memset(dst, 0, size);
+        return -1;
+    }
     // The JIS text fits in dstSize with its NUL, and JIS to Shift_JIS never
     // lengthens a text, so the second step always fits too; its result is
-    // the length of dst (0 when the JIS text held nothing to convert).
+    // the length of dst (0 when the JIS text held nothing to convert). The
+    // one-pass loop writes the Shift_JIS text straight into dst and answers
+    // for the JIS step's room.
+    const cs::LoopResult r = cs::EucToSJisViaJis({Bytes(src), n}, Bytes(dst), size);
+    if (r.outcome != cs::LoopOutcome::kUnclean) return Finish(r, dst, size);
+    std::memset(dst, 0, size);
     if (ZR_EucToJis(src, jis.get(), dstSize) > 0) {
-        const std::int32_t r = ZR_JisToSJis(jis.get(), dst, dstSize);
-        if (r > 0) return r;
+        const std::int32_t s = ZR_JisToSJis(jis.get(), dst, dstSize);
+        if (s > 0) return s;
     }
     return 0;
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_SJisToEuc(const char* src, char* dst, int32_t dstSize) {
-    return Chain<char>(src, dst, dstSize, ZR_SJisToJis, ZR_JisToEuc);
+    if (CallerError(src, dst, dstSize)) return -1;
+    Scratch<char> mid(dstSize);
+    if (!mid) return -1;
+    // The checks of the JIS step; dst is not touched when it fails.
+    const std::size_t n = LengthUpTo(src, dstSize);
+    if (EmptyOrTooLong(n, dstSize)) return -1;
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    // The one pass writes into the scratch buffer, since only its end tells
+    // whether the JIS step fits or meets a user-defined character, either
+    // of which leaves dst untouched.
+    const cs::LoopResult r = cs::SJisToEucViaJis({Bytes(src), n}, Bytes(mid.get()), size);
+    switch (r.outcome) {
+        case cs::LoopOutcome::kDone:
+            std::memcpy(dst, mid.get(), r.length);
+            ZeroFrom(dst, r.length, size);
+            return static_cast<std::int32_t>(r.length);
+        case cs::LoopOutcome::kNoRoom:
+            return 0;
+        case cs::LoopOutcome::kUnconvertible:
+            return -1;
+        case cs::LoopOutcome::kUnclean:
+            break;
+    }
+    std::int32_t result = ZR_SJisToJis(src, mid.get(), dstSize);
+    if (result > 0) result = ZR_JisToEuc(mid.get(), dst, dstSize);
+    return result;
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_IsEucJpChar(const char* p) {
@@ -181,38 +261,156 @@ extern "C" ZR_API int32_t ZR_CALL ZR_IsEucJpChar(const char* p) {
 extern "C" ZR_API int32_t ZR_CALL ZR_JisToUnicode(const char* src, ZR_WCHAR* dst, int32_t dstSize) {
     if (CallerError(src, dst, dstSize)) return -1;
     // dstSize counts units but the clearing counts bytes: the first half of
-    // dst is zeroed.
-    std::memset(dst, 0, static_cast<std::size_t>(dstSize));
-    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) return -1;
+    // dst is zeroed, or rather ends up zero wherever no unit was written.
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    const std::size_t n = LengthUpTo(src, dstSize);
+    if (EmptyOrTooLong(n, dstSize)) {
+        std::memset(dst, 0, size);
+        return -1;
+    }
     Scratch<char> sjis(dstSize);
-    if (!sjis) return -1;
+    if (!sjis) {
+        std::memset(dst, 0, size);
+        return -1;
+    }
+    // The Shift_JIS text is never longer than src, so below dstSize it
+    // fits with its NUL; then the UTF-16 step fits too, with at most one
+    // unit per byte and the terminator, and the units can go straight to
+    // dst. A text the pass does not model is left to the steps, which begin
+    // with the same characters and so write again every unit the pass wrote.
+    const cs::UnitTable& table = cs::JisUnitTable();
+    if (table.usable && n < size) {
+        const cs::UnitsResult u = cs::JisToUnits({Bytes(src), n}, Units(dst), size, table);
+        if (u.modelled) {
+            // An empty Shift_JIS text (src only escapes) ends the steps with 0.
+            if (u.midLength == 0) {
+                std::memset(dst, 0, size);
+                return 0;
+            }
+            Units(dst)[u.units] = 0;
+            ZeroFrom(dst, 2 * (u.units + 1), size);
+            return static_cast<std::int32_t>(u.units + 1);
+        }
+    }
+    std::memset(dst, 0, size);
     std::int32_t r = ZR_JisToSJis(src, sjis.get(), dstSize);
     if (r > 0) r = ZR_SJisToUnicode(sjis.get(), dst, dstSize);
     return r;
 }
 
+namespace {
+
+// The Shift_JIS step of the exports from UTF-16, into a scratch buffer of
+// dstSize bytes: the length of its text, 0 when it did not fit.
+std::size_t UnitsToSJisScratch(const ZR_WCHAR* src, char* sjis, std::int32_t dstSize) noexcept {
+    const int r = zr::platform::WideToMultiByte(CodePage::kCp932, Units(src), sjis, dstSize);
+    return r > 0 ? static_cast<std::size_t>(r - 1) : 0;
+}
+
+// The JIS step of ZR_UnicodeToJis on the Shift_JIS text: the length of dst,
+// which stops before a user-defined character.
+std::int32_t SJisTextToJis(const char* sjis, std::size_t m, char* dst, std::size_t size) noexcept {
+    const cs::LoopResult r = cs::SJisToJis({Bytes(sjis), m}, {Bytes(dst), size});
+    const std::int32_t result = Finish(r, dst, size);
+    return r.outcome == cs::LoopOutcome::kUnconvertible ? static_cast<std::int32_t>(r.length) : result;
+}
+
+}  // namespace
+
 extern "C" ZR_API int32_t ZR_CALL ZR_UnicodeToJis(const ZR_WCHAR* src, char* dst, int32_t dstSize) {
     if (CallerError(src, dst, dstSize)) return -1;
-    std::memset(dst, 0, static_cast<std::size_t>(dstSize));
+    const std::size_t size = static_cast<std::size_t>(dstSize);
     // Units of src against bytes of dst, as the other own-loop frames do.
-    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) return -1;
-    Scratch<char> sjis(dstSize);
-    if (!sjis) return -1;
-    if (ZR_UnicodeToSJis(src, sjis.get(), dstSize) > 0) {
-        const std::int32_t r = ZR_SJisToJis(sjis.get(), dst, dstSize);
-        if (r > 0) return r;
-        // -1: the JIS text up to a user-defined character is the answer.
-        if (r < 0) return static_cast<std::int32_t>(strnlen(dst, static_cast<std::size_t>(dstSize)));
+    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) {
+        std::memset(dst, 0, size);
+        return -1;
     }
-    return 0;
+    Scratch<char> sjis(dstSize);
+    if (!sjis) {
+        std::memset(dst, 0, size);
+        return -1;
+    }
+    const std::size_t m = UnitsToSJisScratch(src, sjis.get(), dstSize);
+    if (m == 0) {
+        std::memset(dst, 0, size);
+        return 0;
+    }
+    // -1 from the JIS step: the JIS text up to a user-defined character is
+    // the answer.
+    return SJisTextToJis(sjis.get(), m, dst, size);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_EucToUnicode(const char* src, ZR_WCHAR* dst, int32_t dstSize) {
-    return Chain<char>(src, dst, dstSize, ZR_EucToSJis, ZR_SJisToUnicode);
+    if (CallerError(src, dst, dstSize)) return -1;
+    // The scratch buffers of the steps, each taken where its step takes it:
+    // the Shift_JIS text's first, the JIS text's once src has passed the
+    // EUC-JP step's checks. dst is not touched until the last step.
+    Scratch<char> sjis(dstSize);
+    if (!sjis) return -1;
+    const std::size_t n = LengthUpTo(src, dstSize);
+    if (EmptyOrTooLong(n, dstSize)) return -1;
+    Scratch<char> jis(dstSize);
+    if (!jis) return -1;
+    const cs::UnitTable& table = cs::JisUnitTable();
+    if (table.usable && JisSurelyFits(n, dstSize)) {
+        // With room for any JIS form of src every step succeeds, so the
+        // units can go straight to dst. A text the pass does not model is
+        // left to the steps, which begin with the same characters and so
+        // write again every unit the pass wrote.
+        const cs::UnitsResult u = cs::EucToUnits({Bytes(src), n}, Units(dst), static_cast<std::size_t>(dstSize), table);
+        if (u.modelled) {
+            Units(dst)[u.units] = 0;
+            return static_cast<std::int32_t>(u.units + 1);
+        }
+    }
+    // Otherwise the first two steps in one pass when it models the text; a
+    // JIS text that does not fit ends the chain with dst untouched.
+    const cs::LoopResult first =
+        cs::EucToSJisViaJis({Bytes(src), n}, Bytes(sjis.get()), static_cast<std::size_t>(dstSize));
+    if (first.outcome == cs::LoopOutcome::kNoRoom) return 0;
+    if (first.outcome == cs::LoopOutcome::kDone) {
+        sjis.get()[first.length] = 0;
+        return ZR_SJisToUnicode(sjis.get(), dst, dstSize);
+    }
+    std::int32_t r = 0;
+    if (ZR_EucToJis(src, jis.get(), dstSize) > 0) {
+        const std::int32_t s = ZR_JisToSJis(jis.get(), sjis.get(), dstSize);
+        if (s > 0) r = s;
+    }
+    if (r > 0) r = ZR_SJisToUnicode(sjis.get(), dst, dstSize);
+    return r;
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_UnicodeToEuc(const ZR_WCHAR* src, char* dst, int32_t dstSize) {
-    return Chain<char>(src, dst, dstSize, ZR_UnicodeToJis, ZR_JisToEuc);
+    if (CallerError(src, dst, dstSize)) return -1;
+    // The JIS text's scratch buffer, then the checks and the Shift_JIS
+    // scratch buffer of the JIS step. dst is not touched until the last step.
+    Scratch<char> jis(dstSize);
+    if (!jis) return -1;
+    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) return -1;
+    Scratch<char> sjis(dstSize);
+    if (!sjis) return -1;
+    const std::size_t m = UnitsToSJisScratch(src, sjis.get(), dstSize);
+    if (m == 0) return 0;
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    const cs::LoopResult r = cs::SJisToEucViaJis({Bytes(sjis.get()), m}, Bytes(jis.get()), size);
+    switch (r.outcome) {
+        case cs::LoopOutcome::kNoRoom:
+            return 0;
+        case cs::LoopOutcome::kDone:
+        case cs::LoopOutcome::kUnconvertible:
+            // The JIS text, up to a user-defined character, goes on to
+            // EUC-JP unless it is empty; its EUC-JP form may be.
+            if (r.jisLength == 0) return 0;
+            std::memcpy(dst, jis.get(), r.length);
+            ZeroFrom(dst, r.length, size);
+            return static_cast<std::int32_t>(r.length);
+        case cs::LoopOutcome::kUnclean:
+            break;
+    }
+    std::int32_t result = SJisTextToJis(sjis.get(), m, jis.get(), size);
+    if (result > 0) result = ZR_JisToEuc(jis.get(), dst, dstSize);
+    return result;
 }
 
 // ---- UTF-8 and UTF-7 -----------------------------------------------------

@@ -37,6 +37,14 @@ constexpr bool IsEucJpChar(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0
 // and ESC ( B after each run of high units, with no closing escape at the end.
 LoopResult EucToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept;
 
+// EUC-JP to Shift_JIS in one pass, standing for EucToJis into a buffer of
+// `jisCap` bytes followed by JisToSJis of that JIS text: the outcome is that
+// of the JIS step, `jisLength` the JIS text's length and `length` the
+// Shift_JIS bytes written to `out` (no NUL; `out` must hold src.size()
+// bytes). kUnclean: a unit that is not JIS X 0208, or an ESC byte, which the
+// JIS reader would take differently; the caller then runs the two steps.
+LoopResult EucToSJisViaJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept;
+
 // JIS to EUC-JP: every escape of jis.hpp is read; pairs get their high bits.
 LoopResult JisToEuc(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept;
 

@@ -1,21 +1,26 @@
-// jis.cpp - JIS (ISO-2022-JP) <-> Shift_JIS text loops.
+// jis.cpp - JIS (ISO-2022-JP) <-> Shift_JIS text loops, and Shift_JIS to
+// EUC-JP in one pass.
 #include "charset/jis.hpp"
 
 #include <cstring>
 
+#include "charset/blocks.hpp"
 #include "charset/jis_reader.hpp"
 
 namespace zr::charset {
 
 LoopResult JisToSJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept {
-    return detail::ReadJis(src, dst, [](const std::uint8_t* in, std::uint8_t* out) noexcept {
-        // Not JIS X 0208 (CR LF inside a kanji run, an odd last byte with
-        // its NUL): the bytes go over as they are.
-        if (!JisPairToSJis(in, out)) {
-            out[0] = in[0];
-            out[1] = in[1];
-        }
-    });
+    return detail::ReadJis(
+        src, dst,
+        [](const std::uint8_t* in, std::uint8_t* out) noexcept {
+            // Not JIS X 0208 (CR LF inside a kanji run, an odd last byte with
+            // its NUL): the bytes go over as they are.
+            if (!JisPairToSJis(in, out)) {
+                out[0] = in[0];
+                out[1] = in[1];
+            }
+        },
+        [](const std::uint8_t* in, std::uint8_t* out) noexcept { return blocks::JisUnitsToSJis(in, out); });
 }
 
 namespace {
@@ -23,29 +28,53 @@ namespace {
 constexpr std::uint8_t kKanjiIn[3] = {kEsc, 0x24, 0x42};   // ESC $ B
 constexpr std::uint8_t kKanjiOut[3] = {kEsc, 0x28, 0x42};  // ESC ( B
 
-}  // namespace
-
-LoopResult SJisToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept {
+// Shift_JIS to JIS, or with kToEuc straight on to EUC-JP. The JIS index j
+// and every test on it are the same either way, so the EUC-JP pass takes
+// exactly the capacity decisions of the JIS step it stands for; it writes
+// the characters alone (at e, which keeps pace with i) and leaves the
+// escapes out. Its reader of the JIS text would take an ESC among the single
+// bytes for the start of an escape, so such a text is left to the two steps.
+template <bool kToEuc>
+LoopResult SJisToJisOrEuc(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept {
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
-    std::uint8_t* d = dst.data();
-    // Every write keeps one byte free for the NUL.
-    if (dst.empty()) return {LoopOutcome::kNoRoom, 0};
-    const std::size_t limit = dst.size() - 1;
+    // Every write keeps one byte of the JIS text free for its NUL.
+    if (jisCap == 0) return {LoopOutcome::kNoRoom, 0};
+    const std::size_t limit = jisCap - 1;
+    constexpr std::uint8_t kHigh = kToEuc ? 0x80 : 0x00;
     std::size_t i = 0;
     std::size_t j = 0;
-
-    auto full = [&]() noexcept {
-        if (j != 0) std::memset(d, 0, j);
-        return LoopResult{LoopOutcome::kNoRoom, 0};
+    std::size_t e = 0;
+    std::size_t& o = kToEuc ? e : j;
+    auto advance = [&](std::size_t in, std::size_t jis, std::size_t written) noexcept {
+        i += in;
+        j += jis;
+        if (kToEuc) e += written;
+    };
+    auto unconvertible = [&]() noexcept {
+        if (!kToEuc) out[j] = 0;
+        return LoopResult{LoopOutcome::kUnconvertible, o, j};
     };
 
     while (i < n) {
         // Single bytes, including whatever does not start a valid pair
         // (katakana, 0x80, 0xA0, 0xFD..0xFF, a lead byte without a trail).
         while (i < n && !StartsSJisPair(s + i)) {
-            if (j >= limit) return full();
-            d[j++] = s[i++];
+            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
+                const unsigned k = blocks::CopyPlainAscii(s + i, out + o);
+                if (k == blocks::kBlock) {
+                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
+                    continue;
+                }
+                if (k != 0) {
+                    advance(k, k, k);
+                    continue;
+                }
+            }
+            if (kToEuc && s[i] == kEsc) return {LoopOutcome::kUnclean, 0};
+            if (j >= limit) return {LoopOutcome::kNoRoom, 0};
+            out[o] = s[i];
+            advance(1, 1, 1);
         }
         if (i >= n) break;
 
@@ -55,34 +84,54 @@ LoopResult SJisToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> 
         // escape is written so that it is reported whatever room is left.
         if (s[i] >= 0xF0) {
             if (limit - j >= 3) {
-                std::memcpy(d + j, kKanjiIn, 3);
+                if (!kToEuc) std::memcpy(out + j, kKanjiIn, 3);
                 j += 3;
             }
-            d[j] = 0;
-            return {LoopOutcome::kUnconvertible, j};
+            return unconvertible();
         }
-        if (limit - j < 5) return full();
-        std::memcpy(d + j, kKanjiIn, 3);
-        SJisRowCellToJis(s[i], s[i + 1], d + j + 3);
-        j += 5;
-        i += 2;
+        if (limit - j < 5) return {LoopOutcome::kNoRoom, 0};
+        if (!kToEuc) std::memcpy(out + j, kKanjiIn, 3);
+        j += 3;
+        SJisRowCellToJis(s[i], s[i + 1], out + o);
+        out[o] |= kHigh;
+        out[o + 1] |= kHigh;
+        advance(2, 2, 2);
         while (i < n && StartsSJisPair(s + i)) {
-            if (s[i] >= 0xF0) {
-                d[j] = 0;
-                return {LoopOutcome::kUnconvertible, j};
+            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
+                const unsigned k = blocks::SJisUnitsToJis(s + i, out + o, kHigh);
+                if (k == blocks::kBlock) {
+                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
+                    continue;
+                }
+                if (k != 0) {
+                    advance(k, k, k);
+                    continue;
+                }
             }
-            if (limit - j < 2) return full();
-            SJisRowCellToJis(s[i], s[i + 1], d + j);
-            j += 2;
-            i += 2;
+            if (s[i] >= 0xF0) return unconvertible();
+            if (limit - j < 2) return {LoopOutcome::kNoRoom, 0};
+            SJisRowCellToJis(s[i], s[i + 1], out + o);
+            out[o] |= kHigh;
+            out[o + 1] |= kHigh;
+            advance(2, 2, 2);
         }
         // Leaving the run, or the end of the text: either way back to ASCII.
-        if (limit - j < 3) return full();
-        std::memcpy(d + j, kKanjiOut, 3);
+        if (limit - j < 3) return {LoopOutcome::kNoRoom, 0};
+        if (!kToEuc) std::memcpy(out + j, kKanjiOut, 3);
         j += 3;
     }
-    d[j] = 0;
-    return {LoopOutcome::kDone, j};
+    if (!kToEuc) out[j] = 0;
+    return {LoopOutcome::kDone, o, j};
+}
+
+}  // namespace
+
+LoopResult SJisToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept {
+    return SJisToJisOrEuc<false>(src, dst.data(), dst.size());
+}
+
+LoopResult SJisToEucViaJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept {
+    return SJisToJisOrEuc<true>(src, out, jisCap);
 }
 
 }  // namespace zr::charset

@@ -71,9 +71,6 @@ inline int JisPairToSJis(const std::uint8_t* in, std::uint8_t* out) noexcept {
     return 1;
 }
 
-// The inverse of JisPairToSJis. Lead bytes 0xF0..0xFC (the user-defined
-// area) land past row 0x7E and are refused, as is anything not a lead byte
-// followed by a trail byte. Writes nothing and returns 0 on refusal.
 // For a lead byte below 0xF0 and a trail byte, which always convert.
 // Trail bytes from 0x9F on belong to the even row of the pair; below, the
 // odd row, one lower above DEL. Branch-free for the same reason as
@@ -86,6 +83,9 @@ inline void SJisRowCellToJis(unsigned h, unsigned l, std::uint8_t* out) noexcept
     out[1] = static_cast<std::uint8_t>(l - 0x1F - (l > 0x7E) - even * 0x5Eu);
 }
 
+// The inverse of JisPairToSJis. Lead bytes 0xF0..0xFC (the user-defined
+// area) land past row 0x7E and are refused, as is anything not a lead byte
+// followed by a trail byte. Writes nothing and returns 0 on refusal.
 inline int SJisPairToJis(const std::uint8_t* in, std::uint8_t* out) noexcept {
     const std::uint8_t h = in[0];
     if (!IsLeadByte(h)) return 0;
@@ -112,7 +112,8 @@ inline int SJisPairToJis(const char* in, char* out) noexcept {
 
 // Text loops. `src` is the text without its NUL, which must follow it in
 // memory (the escape recognisers and an odd final pair stop on it). Nothing
-// is written beyond `dst`; on kNoRoom the bytes written are zeroed again.
+// is written beyond `dst`, but a loop may leave bytes past the text's NUL
+// and, on kNoRoom, anywhere in `dst`: the export clears what is not text.
 
 // JIS to Shift_JIS; pairs that are not JIS X 0208 are copied unchanged.
 LoopResult JisToSJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept;
@@ -120,5 +121,13 @@ LoopResult JisToSJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> 
 // Shift_JIS to JIS with ESC $ B / ESC ( B around each kanji run. Stops with
 // kUnconvertible at a pair from the user-defined area.
 LoopResult SJisToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept;
+
+// Shift_JIS to EUC-JP in one pass, standing for SJisToJis into a buffer of
+// `jisCap` bytes followed by JisToEuc of that JIS text: the outcome is that
+// of the JIS step (kUnconvertible with the EUC-JP of the text before the
+// character), `jisLength` the JIS text's length, and `length` the EUC-JP
+// bytes written to `out` (no NUL; `out` must hold src.size() bytes).
+// kUnclean: the text has an ESC byte, which the JIS reader would misread.
+LoopResult SJisToEucViaJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept;
 
 }  // namespace zr::charset
