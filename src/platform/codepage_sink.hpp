@@ -8,12 +8,27 @@
 //   CheckedSink    writes a piece only when all of it fits, and reports the
 //                  first piece that does not, which ends the conversion.
 // Every Put* returns false exactly when the conversion must stop.
+//
+// The block paths of the coders write straight to Ptr(): up to Room()
+// elements, then Advance() by those that count. They may store more than
+// they count (a whole vector where only part of it is output) only where
+// the coder shows that later output overwrites the extra, in every outcome:
+// when everything fits, and when the conversion stops for capacity.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+
+// The block paths use SSE2 where the compiler targets it (always on x86-64)
+// and plain loops elsewhere; ZR_NO_SIMD forces the plain loops, so that
+// tests can check them on any host.
+#if defined(__SSE2__) && !defined(ZR_NO_SIMD)
+#define ZR_CODEPAGE_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace zr::platform::detail {
 
@@ -24,37 +39,31 @@ public:
     bool Put2(T, T) noexcept { n_ += 2; return true; }
     bool Put3(T, T, T) noexcept { n_ += 3; return true; }
     bool Put4(T, T, T, T) noexcept { n_ += 4; return true; }
-    bool PutCode(std::uint16_t c) noexcept { n_ += c < 0x100 ? 1 : 2; return true; }
     // One output element per input byte (a run of characters that map to
     // themselves, widened or not).
     template <class S>
     bool PutRun(const S*, std::size_t k) noexcept { n_ += k; return true; }
+    // Block writes land in a scratch area and are only counted.
+    T* Ptr() noexcept { return scratch_; }
+    std::size_t Room() const noexcept { return kScratch; }
+    void Advance(std::size_t k) noexcept { n_ += k; }
     std::size_t count() const noexcept { return n_; }
 
 private:
+    static constexpr std::size_t kScratch = 64;
     std::size_t n_ = 0;
+    T scratch_[kScratch];
 };
 
 template <class T>
 class UncheckedSink {
 public:
-    explicit UncheckedSink(T* dst) noexcept : begin_(dst), p_(dst) {}
+    UncheckedSink(T* dst, std::size_t capacity) noexcept : begin_(dst), p_(dst), end_(dst + capacity) {}
     bool Put(T a) noexcept { *p_++ = a; return true; }
     bool Put2(T a, T b) noexcept { p_[0] = a; p_[1] = b; p_ += 2; return true; }
     bool Put3(T a, T b, T c) noexcept { p_[0] = a; p_[1] = b; p_[2] = c; p_ += 3; return true; }
     bool Put4(T a, T b, T c, T d) noexcept {
         p_[0] = a; p_[1] = b; p_[2] = c; p_[3] = d; p_ += 4; return true;
-    }
-    // A code page 932 code, lead byte high. Both bytes are stored and the
-    // pointer moves by the code's length: the spare byte of a single-byte
-    // code is always overwritten by the next piece or the terminator, and
-    // the unchecked sink's bound leaves room for it.
-    bool PutCode(std::uint16_t c) noexcept {
-        const bool pair = c >= 0x100;
-        p_[0] = static_cast<T>(pair ? c >> 8 : c);
-        p_[1] = static_cast<T>(c);
-        p_ += 1 + pair;
-        return true;
     }
     template <class S>
     bool PutRun(const S* s, std::size_t k) noexcept {
@@ -62,11 +71,15 @@ public:
         p_ += k;
         return true;
     }
+    T* Ptr() noexcept { return p_; }
+    std::size_t Room() const noexcept { return static_cast<std::size_t>(end_ - p_); }
+    void Advance(std::size_t k) noexcept { p_ += k; }
     std::size_t count() const noexcept { return static_cast<std::size_t>(p_ - begin_); }
 
 private:
     T* begin_;
     T* p_;
+    T* end_;
 };
 
 template <class T>
@@ -93,9 +106,6 @@ public:
         p_[0] = a; p_[1] = b; p_[2] = c; p_[3] = d; p_ += 4;
         return true;
     }
-    bool PutCode(std::uint16_t c) noexcept {
-        return c < 0x100 ? Put(static_cast<T>(c)) : Put2(static_cast<T>(c >> 8), static_cast<T>(c));
-    }
     // Every element of a run is a piece of its own: as many as fit are written.
     template <class S>
     bool PutRun(const S* s, std::size_t k) noexcept {
@@ -105,6 +115,9 @@ public:
         p_ += m;
         return m == k;
     }
+    T* Ptr() noexcept { return p_; }
+    std::size_t Room() const noexcept { return static_cast<std::size_t>(end_ - p_); }
+    void Advance(std::size_t k) noexcept { p_ += k; }
     std::size_t count() const noexcept { return static_cast<std::size_t>(p_ - begin_); }
 
 private:
@@ -113,42 +126,76 @@ private:
     T* end_;
 };
 
-// True when the eight bytes at s are all below 0x80.
-inline bool IsAsciiWord(const std::uint8_t* s) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, s, 8);
-    return (w & 0x8080808080808080ull) == 0;
+// Bit k is set when byte s[k] is 0x80 or above, for the 16 bytes at s.
+inline unsigned HighBytes16(const std::uint8_t* s) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))));
+#else
+    unsigned m = 0;
+    for (unsigned k = 0; k < 16; ++k) m |= static_cast<unsigned>(s[k] >> 7) << k;
+    return m;
+#endif
 }
 
-// True when the four units at s are all below 0x80.
-inline bool IsAsciiWord(const char16_t* s) noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, s, 8);
-    return (w & 0xFF80FF80FF80FF80ull) == 0;
+// The 16 bytes at s widened to 16 units at d.
+inline void WidenBytes16(const std::uint8_t* s, char16_t* d) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(v, zero));
+#else
+    for (unsigned k = 0; k < 16; ++k) d[k] = s[k];
+#endif
 }
 
-// End of the run of bytes below 0x80 starting at s[i], within [i, n).
-inline std::size_t AsciiRunEnd(const std::uint8_t* s, std::size_t i, std::size_t n) noexcept {
-    while (n - i >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s + i, 8);
-        if (w & 0x8080808080808080ull) break;
-        i += 8;
+// True when the 16 units at s are all below 0x80.
+inline bool IsAscii16(const char16_t* s) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
+    const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+#else
+    unsigned acc = 0;
+    for (unsigned k = 0; k < 16; ++k) acc |= s[k];
+    return acc < 0x80;
+#endif
+}
+
+// The 16 units at s, all below 0x80, narrowed to 16 bytes at d.
+inline void NarrowAscii16(const char16_t* s, char* d) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(a, b));
+#else
+    for (unsigned k = 0; k < 16; ++k) d[k] = static_cast<char>(s[k]);
+#endif
+}
+
+// The 16 units at s narrowed to 16 bytes at d, of which only those of the
+// leading units below 0x80 mean anything; returns how many such units
+// lead (16 when all do).
+inline unsigned NarrowAsciiPrefix16(const char16_t* s, char* d) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    const unsigned ascii = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero),
+                                          _mm_cmpeq_epi16(_mm_and_si128(b, high), zero))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(a, b));
+    return static_cast<unsigned>(std::countr_one(ascii));
+#else
+    unsigned k = 0;
+    while (k < 16 && s[k] < 0x80) {
+        d[k] = static_cast<char>(s[k]);
+        ++k;
     }
-    while (i < n && s[i] < 0x80) ++i;
-    return i;
-}
-
-// Same for UTF-16 units below 0x80.
-inline std::size_t AsciiRunEnd(const char16_t* s, std::size_t i, std::size_t n) noexcept {
-    while (n - i >= 4) {
-        std::uint64_t w;
-        std::memcpy(&w, s + i, 8);
-        if (w & 0xFF80FF80FF80FF80ull) break;
-        i += 4;
-    }
-    while (i < n && s[i] < 0x80) ++i;
-    return i;
+    return k;
+#endif
 }
 
 // Runs `convert(sink)` under the capacity rules of the host converter.
@@ -167,7 +214,7 @@ int RunWithCapacity(T* dst, int capacity, std::uint64_t worst, Convert&& convert
     }
     if (dst == nullptr) return 0;
     if (static_cast<std::uint64_t>(capacity) >= worst) {
-        UncheckedSink<T> sink(dst);
+        UncheckedSink<T> sink(dst, static_cast<std::size_t>(capacity));
         convert(sink);
         return static_cast<int>(sink.count());
     }

@@ -1,6 +1,8 @@
 // utf8_posix.cpp - UTF-8 <-> UTF-16 with the host converter's replacement rules.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/codepage_coders.hpp"
 #include "platform/codepage_sink.hpp"
@@ -12,6 +14,69 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
 
+#if defined(ZR_CODEPAGE_SSE2)
+// Four characters of three bytes at s, one per 32-bit lane, as units;
+// `ok` marks the lanes that hold such a character,
+// overlong forms and encoded surrogates excepted. Reads the 13 bytes at s.
+inline __m128i DecodeThreeLanes(const std::uint8_t* s, __m128i& ok) noexcept {
+    auto word = [](const std::uint8_t* p) {
+        std::int32_t w;
+        std::memcpy(&w, p, 4);
+        return _mm_cvtsi32_si128(w);
+    };
+    // Lane k: the bytes of character k, low byte first; the fourth byte of
+    // each lane belongs to the next character and is ignored.
+    const __m128i x = _mm_unpacklo_epi64(_mm_unpacklo_epi32(word(s), word(s + 3)),
+                                         _mm_unpacklo_epi32(word(s + 6), word(s + 9)));
+    const __m128i form = _mm_cmpeq_epi32(_mm_and_si128(x, _mm_set1_epi32(0x00C0C0F0)), _mm_set1_epi32(0x008080E0));
+    // E0 before 80..9F is overlong, ED before A0..BF a surrogate: told by
+    // the low nibble of the lead and bit 5 of the second byte, beside the
+    // form test rather than after the unit.
+    const __m128i key = _mm_and_si128(x, _mm_set1_epi32(0x200F));
+    const __m128i refused = _mm_or_si128(_mm_cmpeq_epi32(key, _mm_setzero_si128()),
+                                         _mm_cmpeq_epi32(key, _mm_set1_epi32(0x200D)));
+    ok = _mm_andnot_si128(refused, form);
+    const __m128i u = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_and_si128(x, _mm_set1_epi32(0x0F)), 12),
+                     _mm_and_si128(_mm_srli_epi32(x, 2), _mm_set1_epi32(0x0FC0))),
+        _mm_and_si128(_mm_srli_epi32(x, 16), _mm_set1_epi32(0x3F)));
+    return u;
+}
+#endif
+
+// Decodes the three-byte characters (kana, kanji, CJK punctuation: nearly
+// all of Japanese text) that begin the 24 bytes at s, up to eight, and
+// returns how many there were; anything else ends them, an overlong form or
+// an encoded surrogate included. Eight units are stored at d whatever the
+// count; those past it are scratch. Reads the 25 bytes at s.
+inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    __m128i ok0;
+    __m128i ok1;
+    const __m128i u0 = DecodeThreeLanes(s, ok0);
+    const __m128i u1 = DecodeThreeLanes(s + 12, ok1);
+    // Units to 16 bits: the signed pack keeps them whole once moved into
+    // its range, and the top bit flipped back restores them.
+    const __m128i bias = _mm_set1_epi32(0x8000);
+    const __m128i units = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(u0, bias), _mm_sub_epi32(u1, bias)),
+                                        _mm_set1_epi16(static_cast<short>(0x8000)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), units);
+    const unsigned ok = static_cast<unsigned>(_mm_movemask_epi8(ok0)) |
+                        static_cast<unsigned>(_mm_movemask_epi8(ok1)) << 16;
+    return static_cast<unsigned>(std::countr_one(ok)) / 4;
+#else
+    unsigned k = 0;
+    for (; k < 8; ++k) {
+        const std::uint8_t* p = s + 3 * k;
+        if ((p[0] & 0xF0) != 0xE0 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) break;
+        const char16_t u = static_cast<char16_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+        if (u < 0x800 || (u >= 0xD800 && u < 0xE000)) break;
+        d[k] = u;
+    }
+    return k;
+#endif
+}
+
 // A byte that cuts a sequence short is never consumed, and the terminator is
 // not a continuation byte, so the look-ahead stops at it: s[n] is the last
 // byte ever read.
@@ -19,16 +84,44 @@ template <class Sink>
 bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
     std::size_t i = 0;
     while (i < n) {
+        // Blocks written straight to the output. Units are the pieces here,
+        // so a conversion that stops for capacity has filled the whole room.
+        // When all fits, at least one unit per three bytes of text and the
+        // terminator follow, which overwrite the units stored past those
+        // counted: the three-byte block's (32 bytes of text left cover its
+        // eight) and the 16 of the ASCII store (64 bytes of text cover them).
+        if (n - i >= 32 && out.Room() >= 24) {
+            char16_t* d = out.Ptr();
+            const unsigned k = DecodeThree8(s + i, d);
+            if (k == 8) {
+                // A constant step, predicted ahead of the data in a run.
+                out.Advance(8);
+                i += 24;
+                continue;
+            }
+            // The run of three-byte characters ends here (or there was none):
+            // its last ones and the ASCII after them go out together, without
+            // a branch on either count, since the two alternate in Japanese
+            // text far too irregularly to predict.
+            const std::size_t q = i + 3 * k;
+            unsigned a = 0;
+            if (n - i >= 64) {
+                a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
+                WidenBytes16(s + q, d + k);
+            } else if (n - q >= 16) {
+                a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
+                for (unsigned j = 0; j < a; ++j) d[k + j] = s[q + j];
+            }
+            if (k + a != 0) {
+                out.Advance(k + a);
+                i = q + a;
+                continue;
+            }
+        }
         const std::uint8_t b = s[i];
         if (b < 0x80) {
-            if (n - i >= 8 && IsAsciiWord(s + i)) {
-                const std::size_t j = AsciiRunEnd(s, i + 8, n);
-                if (!out.PutRun(s + i, j - i)) return false;
-                i = j;
-            } else {
-                if (!out.Put(b)) return false;
-                ++i;
-            }
+            if (!out.Put(b)) return false;
+            ++i;
             continue;
         }
         char16_t u = kReplacement;
@@ -84,24 +177,96 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
     return out.Put(0);
 }
 
+// Encodes the eight units at s when each is below 0x80 or of the
+// three-byte kind (the mix of Japanese text with ASCII in it) and returns
+// the bytes they make, 0 when any is of another kind. Each unit stores four
+// bytes and moves on by its length, so up to 25 bytes are stored at d (by
+// the plain loop also before it finds a unit of another kind).
+inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
+#if defined(ZR_CODEPAGE_SSE2)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
+    const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
+                                         _mm_set1_epi16(static_cast<short>(0x87FF)));
+    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                              _mm_set1_epi16(static_cast<short>(0xD800)));
+    const __m128i three = _mm_andnot_si128(surrogate, wide);
+    if (_mm_movemask_epi8(_mm_or_si128(ascii, three)) != 0xFFFF) return 0;
+    const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(three));
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
+    const __m128i b0 = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
+    const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
+    const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
+    const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+    alignas(16) std::uint32_t lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_unpacklo_epi16(first, b2));
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), _mm_unpackhi_epi16(first, b2));
+    char* p = d;
+    for (unsigned j = 0; j < 8; ++j) {
+        std::memcpy(p, &lanes[j], 4);
+        p += 1 + 2 * ((threes >> (2 * j)) & 1);
+    }
+    return static_cast<unsigned>(p - d);
+#else
+    char* p = d;
+    for (unsigned j = 0; j < 8; ++j) {
+        const char16_t u = s[j];
+        if (u < 0x80) {
+            *p++ = static_cast<char>(u);
+        } else if (u >= 0x800 && (u < 0xD800 || u >= 0xE000)) {
+            p[0] = static_cast<char>(0xE0 | (u >> 12));
+            p[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            p[2] = static_cast<char>(0x80 | (u & 0x3F));
+            p += 3;
+        } else {
+            return 0;
+        }
+    }
+    return static_cast<unsigned>(p - d);
+#endif
+}
+
 template <class Sink>
 bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out) noexcept {
     std::size_t i = 0;
     while (i < n) {
-        const char16_t u = s[i];
-        if (u < 0x80) {
-            if (n - i >= 4 && IsAsciiWord(s + i)) {
-                const std::size_t j = AsciiRunEnd(s, i + 4, n);
-                if (!out.PutRun(s + i, j - i)) return false;
-                i = j;
+        // Blocks written straight to the output. Each remaining unit writes
+        // at least one byte and the terminator one more, so with 32 units to
+        // go the bytes stored past the counted ones (at most 3 after a mixed
+        // block, at most 16 after a partial ASCII store) are overwritten
+        // when all fits. A conversion that stops for capacity has written
+        // to at most 3 bytes short of the room (pieces are at most four
+        // bytes long), past the 25 bytes a block stores in a room of 32.
+        if (n - i >= 32 && out.Room() >= 32) {
+            char* d = out.Ptr();
+            // Kana, kanji and the ASCII among them without a branch per
+            // unit: within a block a unit's length only moves the store.
+            const unsigned m = EncodeAsciiOrThree8(s + i, d);
+            if (m != 0) {
+                out.Advance(m);
+                i += 8;
                 continue;
             }
-            if (!out.Put(static_cast<char>(u))) return false;
-            ++i;
-            continue;
+            const unsigned a = NarrowAsciiPrefix16(s + i, d);
+            if (a == 16) {
+                out.Advance(16);
+                i += 16;
+                continue;
+            }
+            if (a != 0) {
+                out.Advance(a);
+                i += a;
+                continue;
+            }
         }
+        const char16_t u = s[i];
         bool ok;
-        if (u < 0x800) {
+        if (u < 0x80) {
+            ok = out.Put(static_cast<char>(u));
+            ++i;
+        } else if (u < 0x800) {
             ok = out.Put2(static_cast<char>(0xC0 | (u >> 6)), static_cast<char>(0x80 | (u & 0x3F)));
             ++i;
         } else if (u >= 0xD800 && u < 0xDC00 && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/codepage.hpp"
 
@@ -95,6 +96,54 @@ TEST(ConverterBounds, EncodingStaysInsideInputAndCapacity) {
             for (int capacity = 1; capacity <= 4 * needed + 8; ++capacity) {
                 const int r = zr::platform::WideToMultiByte(cp, src, out.Tail<char>(capacity), capacity);
                 EXPECT_EQ(r, capacity >= needed ? needed : 0) << "capacity " << capacity;
+            }
+        }
+    }
+}
+
+// Texts long enough for the block paths, cut at every length so that each
+// block, and each read ahead in it, meets the guard page.
+TEST(ConverterBounds, BlockPathsStayInsideInputAndCapacity) {
+    GuardedPage in;
+    GuardedPage out;
+    ASSERT_TRUE(in && out);
+    std::string sjis;
+    std::string utf8;
+    std::string utf7;
+    std::u16string wide;
+    for (int k = 0; k < 12; ++k) {
+        sjis += "\x82\xA0\x82\xA2\x8A\xBF\x8E\x9A\x88\x9F abc";
+        utf8 += "\xE3\x81\x82\xE3\x81\x84\xE6\xBC\xA2\xE5\xAD\x97 abc";
+        utf7 += "+MEIwRG8iW1c- abc";
+        wide += u"\x3042\x3044\x6F22\x5B57 abc!";
+    }
+    const std::pair<CodePage, const std::string*> byteTexts[] = {
+        {CodePage::kCp932, &sjis}, {CodePage::kUtf8, &utf8}, {CodePage::kUtf7, &utf7}};
+    for (const auto& [cp, text] : byteTexts) {
+        for (std::size_t len = 1; len <= 100; ++len) {
+            char* src = in.Tail<char>(len + 1);
+            std::memcpy(src, text->data() + text->size() - len, len);
+            src[len] = 0;
+            const int needed = zr::platform::MultiByteToWide(cp, src, nullptr, 0);
+            ASSERT_GT(needed, 0);
+            for (const int capacity : {needed - 1, needed, needed + 1, 2 * needed + 40}) {
+                if (capacity < 1) continue;
+                const int r = zr::platform::MultiByteToWide(cp, src, out.Tail<char16_t>(capacity), capacity);
+                EXPECT_EQ(r, capacity >= needed ? needed : 0) << "length " << len << " capacity " << capacity;
+            }
+        }
+    }
+    for (const CodePage cp : kPages) {
+        for (std::size_t len = 1; len <= 100; ++len) {
+            char16_t* src = in.Tail<char16_t>(len + 1);
+            std::memcpy(src, wide.data() + wide.size() - len, len * sizeof(char16_t));
+            src[len] = 0;
+            const int needed = zr::platform::WideToMultiByte(cp, src, nullptr, 0);
+            ASSERT_GT(needed, 0);
+            for (const int capacity : {needed - 1, needed, needed + 1, 4 * needed + 40}) {
+                if (capacity < 1) continue;
+                const int r = zr::platform::WideToMultiByte(cp, src, out.Tail<char>(capacity), capacity);
+                EXPECT_EQ(r, capacity >= needed ? needed : 0) << "length " << len << " capacity " << capacity;
             }
         }
     }
