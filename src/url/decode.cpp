@@ -1,21 +1,24 @@
 // decode.cpp - percent-encoded URL to text: unescape, then convert.
-#include "platform/scratch.hpp"
+#include "url/small_scratch.hpp"
 #include "url/url.hpp"
 
 namespace zr::url {
 namespace {
 
+// A typical URL of a few hundred characters unescapes on the stack.
+constexpr std::size_t kInlineBytes = 1024;
+
 template <class Ch, class Out, class Convert>
 std::int32_t UnescapeAndConvert(const Ch* src, Out* dst, std::int32_t dstSize, Convert convert) noexcept {
     const std::size_t n = TextLength(src);
-    platform::Scratch<std::uint8_t> scratch(static_cast<std::int64_t>(n) + 1);
+    // Unescaping never yields more bytes than the URL has characters.
+    SmallScratch<std::uint8_t, kInlineBytes> scratch(static_cast<std::int64_t>(n) + 1);
     if (!scratch) return -1;
-    const std::span<std::uint8_t> bytes(scratch.get(), n + 1);
     std::size_t len;
     if constexpr (sizeof(Ch) == 1) {
-        len = URL_UnescapeA(src, bytes, n);
+        len = URL_UnescapeAllA(src, scratch.get());
     } else {
-        len = URL_UnescapeW(src, bytes, n);
+        len = URL_UnescapeAllW(src, scratch.get());
     }
     // Nothing before the first invalid escape or "%00": there is no text to
     // convert, and the conversions would refuse it anyway.

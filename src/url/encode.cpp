@@ -1,7 +1,7 @@
 // encode.cpp - text to percent-encoded URL: convert, then escape.
 #include <limits>
 
-#include "platform/scratch.hpp"
+#include "url/small_scratch.hpp"
 #include "url/url.hpp"
 
 namespace zr::url {
@@ -16,11 +16,14 @@ inline std::int64_t ScratchBytes(std::size_t n) noexcept {
     return n <= kMax ? static_cast<std::int64_t>(n) * 8 + 1 : -1;
 }
 
+// Texts of up to 127 characters convert on the stack.
+constexpr std::size_t kInlineBytes = 1024;
+
 template <class Ch, class SrcCh, class Convert, class Escape>
 std::int32_t ConvertAndEscape(const Ch* src, const SrcCh* convertSrc, Ch* dst, std::int32_t dstSize,
                               Convert convert, Escape escape) noexcept {
     const std::int64_t size = ScratchBytes(TextLength(src));
-    platform::Scratch<char> scratch(size);
+    SmallScratch<char, kInlineBytes> scratch(size);
     if (!scratch) return -1;
     const std::int32_t r = convert(convertSrc, scratch.get(), static_cast<std::int32_t>(size));
     // Nothing converted (empty text, or a conversion that refused): dst is

@@ -4,8 +4,12 @@
 // belong to a multi-byte character of the encoding, and the plain rule (space
 // as '+', everything else as it stands) for the rest. They differ only in how
 // they find the multi-byte characters.
+#include <array>
+#include <cstring>
+
+#include "charset/byte_class.hpp"
+#include "charset/euc_jp.hpp"
 #include "charset/jis.hpp"
-#include "platform/format.hpp"
 #include "url/url.hpp"
 
 namespace zr::url {
@@ -15,91 +19,203 @@ constexpr char16_t kKanjiInW[] = u"%1B%24B";   // ESC $ B
 constexpr char16_t kKanjiOutW[] = u"%1B%28B";  // ESC ( B
 constexpr char kKanjiInA[] = "%1B%24B";
 constexpr char kKanjiOutA[] = "%1B%28B";
-constexpr std::int32_t kDesignationLength = 7;
+constexpr std::ptrdiff_t kDesignationLength = 7;
 
-inline int FormatEscape(char* buf, unsigned int b) noexcept { return platform::FormatA(buf, "%%%X", b); }
-inline int FormatEscape(char16_t* buf, unsigned int b) noexcept { return platform::FormatW(buf, u"%%%X", b); }
-
-template <class Ch>
-int EscapeByteImpl(std::uint8_t b, Ch* out) noexcept {
-    if (IsSafeByte(b)) {
-        out[0] = static_cast<Ch>(b);
-        return 1;
-    }
-    // The host formatter prints "%X" without padding; a byte below 0x10
-    // (possible only from a control byte that the text itself carried into
-    // double-byte mode) gets its leading zero here, as every decoder needs
-    // two digits.
-    Ch buf[8] = {};
-    const int n = FormatEscape(buf, b);
-    if (n != 2 && n != 3) return 0;
-    out[0] = static_cast<Ch>('%');
-    out[1] = n == 3 ? buf[1] : static_cast<Ch>('0');
-    out[2] = buf[n - 1];
-    return 3;
+constexpr bool IsSafe(std::uint8_t b) noexcept {
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '*' || b == '-' ||
+           b == '.' || b == '@' || b == '_';
 }
 
-inline int URL_EscapeByte(std::uint8_t b, char* out) noexcept { return URL_EscapeByteA(b, out); }
-inline int URL_EscapeByte(std::uint8_t b, char16_t* out) noexcept { return URL_EscapeByteW(b, out); }
+inline constexpr std::array<bool, 256> kSafe = [] {
+    std::array<bool, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = IsSafe(static_cast<std::uint8_t>(b));
+    return t;
+}();
+
+// The escape form is what the host formatter prints for "%%%X", with the
+// leading zero that "%X" leaves out below 0x10 put back: '%' and always two
+// upper-case digits. Every byte that reaches it is non-zero.
+constexpr char kHexUpper[] = "0123456789ABCDEF";
+
+// ---- the fast walk ------------------------------------------------------------
+//
+// When dst has room for three characters per byte, no piece can fail, so
+// the output is exactly what the checked walk below would write, and the
+// capacity checks can go. Every byte is either escaped (byte-escape rule)
+// or plain, and both forms are one load from a table of 4-unit pieces,
+// stored whole and advanced by their true length; the Shift_JIS and EUC-JP
+// walks choose the form without a branch, as Japanese text alternates
+// between the two too irregularly to predict. The stores run up to three
+// units past the text, so they go to a buffer on the stack and only the
+// text and its terminator are copied to dst, which sees no other write.
+
+template <class Ch>
+struct Piece {
+    Ch unit[4];
+};
+
+template <class Ch>
+struct PieceTables {
+    Piece<Ch> piece[2][256];  // [0] plain rule, [1] byte-escape rule
+    std::uint8_t length[2][256];
+};
+
+template <class Ch>
+constexpr PieceTables<Ch> MakePieceTables() {
+    PieceTables<Ch> t{};
+    for (int b = 0; b < 256; ++b) {
+        t.piece[0][b].unit[0] = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
+        t.length[0][b] = 1;
+        if (IsSafe(static_cast<std::uint8_t>(b))) {
+            t.piece[1][b].unit[0] = static_cast<Ch>(b);
+            t.length[1][b] = 1;
+        } else {
+            t.piece[1][b].unit[0] = static_cast<Ch>('%');
+            t.piece[1][b].unit[1] = static_cast<Ch>(kHexUpper[b >> 4]);
+            t.piece[1][b].unit[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
+            t.length[1][b] = 3;
+        }
+    }
+    return t;
+}
+
+template <class Ch>
+inline constexpr PieceTables<Ch> kPieces = MakePieceTables<Ch>();
+
+// Texts up to this many bytes take the fast walk; longer ones are rare in
+// URLs and take the checked walk.
+constexpr std::size_t kFastBytes = 256;
+
+// Emits byte b by the rule `escape` (0 or 1) at q; returns the next q.
+template <class Ch>
+inline Ch* Emit(Ch* q, std::uint8_t b, unsigned escape) noexcept {
+    std::memcpy(q, &kPieces<Ch>.piece[escape][b], sizeof(Piece<Ch>));
+    return q + kPieces<Ch>.length[escape][b];
+}
+
+// Copies the text from the stack buffer to dst and ends it.
+template <class Ch>
+inline std::int32_t Deliver(const Ch* buf, const Ch* end, Ch* dst) noexcept {
+    const auto len = static_cast<std::size_t>(end - buf);
+    std::memcpy(dst, buf, len * sizeof(Ch));
+    dst[len] = 0;
+    return static_cast<std::int32_t>(len);
+}
+
+// True when the whole text of n bytes, at three characters a byte, fits
+// with its terminator, and n is short enough for the stack buffer.
+inline bool FastFits(std::size_t n, std::int32_t dstSize) noexcept {
+    return n <= kFastBytes && static_cast<std::int64_t>(n) * 3 < static_cast<std::int64_t>(dstSize);
+}
+
+// Shift_JIS: a byte opens a pair when it is a lead byte, not itself the
+// second half of a pair, and a trail byte follows (s[i + 1] is at worst
+// the terminator). Both halves of a pair take the byte-escape rule.
+template <class Ch>
+std::int32_t FastSJis(const std::uint8_t* s, std::size_t n, Ch* dst) noexcept {
+    Ch buf[kFastBytes * 3 + 4];
+    Ch* q = buf;
+    unsigned second = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t b = s[i];
+        const unsigned first = (second ^ 1u) & (charset::kSJisClass[b] & charset::kLeadClass) &
+                               ((charset::kSJisClass[s[i + 1]] & charset::kTrailClass) >> 1);
+        q = Emit(q, b, first | second);
+        second = first;
+    }
+    return Deliver(buf, q, dst);
+}
+
+template <class Ch>
+std::int32_t FastEuc(const std::uint8_t* s, std::size_t n, Ch* dst) noexcept {
+    Ch buf[kFastBytes * 3 + 4];
+    Ch* q = buf;
+    for (std::size_t i = 0; i < n; ++i) q = Emit(q, s[i], charset::IsEucJpChar(s[i]) ? 1u : 0u);
+    return Deliver(buf, q, dst);
+}
+
+// UTF-8: the walk of the checked routine, without its capacity checks.
+// Utf8SequenceLength reads each continuation byte only after the one before
+// it matched, so it never passes the terminator.
+template <class Ch>
+std::int32_t FastUtf8(const std::uint8_t* s, std::size_t n, Ch* dst) noexcept {
+    Ch buf[kFastBytes * 3 + 4];
+    Ch* q = buf;
+    std::size_t i = 0;
+    while (i < n) {
+        const std::uint8_t b = s[i];
+        const int m = b < 0x80 ? 0 : charset::Utf8SequenceLength(s + i);
+        if (m == 0) {
+            q = Emit(q, b, 0);
+            i += 1;
+            continue;
+        }
+        for (int k = 0; k < m; ++k) q = Emit(q, s[i + static_cast<std::size_t>(k)], 1);
+        i += static_cast<std::size_t>(m);
+    }
+    return Deliver(buf, q, dst);
+}
 
 // Writes the URL text into dst piece by piece. A piece that would leave no
 // room for the terminator fails the whole text, so that a caller never gets
-// a URL cut in the middle of an escape or a designation.
+// a URL cut in the middle of an escape or a designation; the pieces before
+// it stay where they were written, under the empty string that Fail leaves.
+// The constructor needs dstSize >= 1.
 template <class Ch>
 class UrlWriter {
 public:
-    UrlWriter(Ch* dst, std::int32_t dstSize) noexcept : dst_(dst), size_(dstSize) {}
+    UrlWriter(Ch* dst, std::int32_t dstSize) noexcept : dst_(dst), p_(dst), end_(dst + (dstSize - 1)) {}
 
-    bool ok() const noexcept { return ok_; }
-
-    void Text(const Ch* text, std::int32_t len) noexcept {
-        if (!Reserve(len)) return;
-        for (std::int32_t m = 0; m < len; ++m) dst_[pos_++] = text[m];
+    bool Text(const Ch* text, std::ptrdiff_t len) noexcept {
+        if (end_ - p_ < len) return false;
+        for (std::ptrdiff_t m = 0; m < len; ++m) p_[m] = text[m];
+        p_ += len;
+        return true;
     }
 
-    void Unit(Ch c) noexcept {
-        if (!Reserve(1)) return;
-        dst_[pos_++] = c;
-    }
-
-    void EscapeByte(std::uint8_t b) noexcept {
-        Ch piece[kMaxEscapedByte];
-        const int n = URL_EscapeByte(b, piece);
-        if (n == 0) {
-            ok_ = false;
-            return;
+    // Byte-escape rule.
+    bool EscapeByte(std::uint8_t b) noexcept {
+        if (kSafe[b]) {
+            if (p_ == end_) return false;
+            *p_++ = static_cast<Ch>(b);
+            return true;
         }
-        Text(piece, n);
+        return EscapeHigh(b);
+    }
+
+    // Byte-escape rule for a byte known not to be safe (0x80..0xFF).
+    bool EscapeHigh(std::uint8_t b) noexcept {
+        if (end_ - p_ < 3) return false;
+        p_[0] = static_cast<Ch>('%');
+        p_[1] = static_cast<Ch>(kHexUpper[b >> 4]);
+        p_[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
+        p_ += 3;
+        return true;
     }
 
     // Plain rule. The W form widens a byte 0x80..0xFF without its sign, to
     // U+0080..U+00FF: the decoders read back the low eight bits, and the
     // units stay clear of the noncharacters U+FFFE and U+FFFF.
-    void Plain(std::uint8_t b) noexcept {
-        Unit(b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b));
+    bool Plain(std::uint8_t b) noexcept {
+        if (p_ == end_) return false;
+        *p_++ = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
+        return true;
     }
 
     std::int32_t Finish() noexcept {
-        if (ok_ && pos_ < size_) {
-            dst_[pos_] = 0;
-            return pos_;
-        }
-        if (size_ > 0) dst_[0] = 0;
+        *p_ = 0;
+        return static_cast<std::int32_t>(p_ - dst_);
+    }
+
+    std::int32_t Fail() noexcept {
+        dst_[0] = 0;
         return -1;
     }
 
 private:
-    // Room for `len` more characters and the terminator after them.
-    bool Reserve(std::int32_t len) noexcept {
-        if (ok_ && len < size_ - pos_) return true;
-        ok_ = false;
-        return false;
-    }
-
     Ch* dst_;
-    std::int32_t size_;
-    std::int32_t pos_ = 0;
-    bool ok_ = true;
+    Ch* p_;
+    Ch* end_;  // the last slot, kept for the terminator
 };
 
 inline std::uint8_t ByteAt(const char* bytes, std::size_t i) noexcept {
@@ -109,50 +225,53 @@ inline std::uint8_t ByteAt(const char* bytes, std::size_t i) noexcept {
 template <class Ch>
 std::int32_t EscapeJis(const char* bytes, Ch* dst, std::int32_t dstSize, const Ch* kanjiIn,
                        const Ch* kanjiOut) noexcept {
+    if (dstSize <= 0) return -1;
     UrlWriter<Ch> out(dst, dstSize);
     bool kanji = false;
     std::size_t i = 0;
-    while (out.ok() && bytes[i] != 0) {
+    for (std::uint8_t b; (b = ByteAt(bytes, i)) != 0;) {
         int length = 0;
-        // Every designation is written in the one form that the marker test
-        // and the decoders know; the longer kanji-in forms are skipped whole,
-        // so their tail is not taken for text.
-        if (charset::IsJisKanjiInEscape(bytes + i, length)) {
-            out.Text(kanjiIn, kDesignationLength);
+        // Both recognisers need ESC first, so text bytes skip them. Every
+        // designation is written in the one form that the marker test and
+        // the decoders know; the longer kanji-in forms are skipped whole, so
+        // their tail is not taken for text.
+        if (b == charset::kEsc && charset::IsJisKanjiInEscape(bytes + i, length)) {
+            if (!out.Text(kanjiIn, kDesignationLength)) return out.Fail();
             kanji = true;
             i += static_cast<std::size_t>(length);
-        } else if (charset::IsJisKanjiOutEscape(bytes + i, length)) {
-            out.Text(kanjiOut, kDesignationLength);
+        } else if (b == charset::kEsc && charset::IsJisKanjiOutEscape(bytes + i, length)) {
+            if (!out.Text(kanjiOut, kDesignationLength)) return out.Fail();
             kanji = false;
             i += static_cast<std::size_t>(length);
         } else {
-            if (kanji) {
-                out.EscapeByte(ByteAt(bytes, i));
-            } else {
-                out.Plain(ByteAt(bytes, i));
-            }
+            if (!(kanji ? out.EscapeByte(b) : out.Plain(b))) return out.Fail();
             i += 1;
         }
     }
     // A text cut short in double-byte mode still leaves the URL in single-byte
     // mode, so that whatever a caller appends reads as ASCII.
-    if (kanji) out.Text(kanjiOut, kDesignationLength);
+    if (kanji && !out.Text(kanjiOut, kDesignationLength)) return out.Fail();
     return out.Finish();
 }
 
 template <class Ch>
 std::int32_t EscapeSJis(const char* bytes, Ch* dst, std::int32_t dstSize) noexcept {
+    if (dstSize <= 0) return -1;
+    if (const std::size_t n = std::strlen(bytes); FastFits(n, dstSize)) {
+        return FastSJis(reinterpret_cast<const std::uint8_t*>(bytes), n, dst);
+    }
     UrlWriter<Ch> out(dst, dstSize);
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes);
     std::size_t i = 0;
-    while (out.ok() && bytes[i] != 0) {
+    for (std::uint8_t b; (b = s[i]) != 0;) {
         // The pair test never accepts a lead byte before the terminator, so
-        // i + 1 is inside the text whenever it is taken.
-        if (ZR_IsMultiByteChar(bytes + i)) {
-            out.EscapeByte(ByteAt(bytes, i));
-            out.EscapeByte(ByteAt(bytes, i + 1));
+        // i + 1 is inside the text whenever it is taken. A lead byte is never
+        // safe; its trail byte may be.
+        if (charset::StartsSJisPair(s + i)) {
+            if (!out.EscapeHigh(b) || !out.EscapeByte(s[i + 1])) return out.Fail();
             i += 2;
         } else {
-            out.Plain(ByteAt(bytes, i));
+            if (!out.Plain(b)) return out.Fail();
             i += 1;
         }
     }
@@ -161,34 +280,57 @@ std::int32_t EscapeSJis(const char* bytes, Ch* dst, std::int32_t dstSize) noexce
 
 template <class Ch>
 std::int32_t EscapeEuc(const char* bytes, Ch* dst, std::int32_t dstSize) noexcept {
+    if (dstSize <= 0) return -1;
+    if (const std::size_t n = std::strlen(bytes); FastFits(n, dstSize)) {
+        return FastEuc(reinterpret_cast<const std::uint8_t*>(bytes), n, dst);
+    }
     UrlWriter<Ch> out(dst, dstSize);
-    for (std::size_t i = 0; out.ok() && bytes[i] != 0; ++i) {
-        if (ZR_IsEucJpChar(bytes + i)) {
-            out.EscapeByte(ByteAt(bytes, i));
-        } else {
-            out.Plain(ByteAt(bytes, i));
-        }
+    for (std::size_t i = 0;; ++i) {
+        const std::uint8_t b = ByteAt(bytes, i);
+        if (b == 0) break;
+        // Each byte on its own: 0xA1..0xDF is escaped wherever it stands.
+        if (!(charset::IsEucJpChar(b) ? out.EscapeHigh(b) : out.Plain(b))) return out.Fail();
     }
     return out.Finish();
 }
 
 template <class Ch>
 std::int32_t EscapeUtf8(const char* bytes, Ch* dst, std::int32_t dstSize) noexcept {
+    if (dstSize <= 0) return -1;
+    if (const std::size_t n = std::strlen(bytes); FastFits(n, dstSize)) {
+        return FastUtf8(reinterpret_cast<const std::uint8_t*>(bytes), n, dst);
+    }
     UrlWriter<Ch> out(dst, dstSize);
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes);
     std::size_t i = 0;
-    while (out.ok() && bytes[i] != 0) {
-        // The sequence length is reported only when all its continuation
-        // bytes are there, so none of them is the terminator.
-        const std::int32_t m = ZR_IsUtf8Char(bytes + i);
+    for (std::uint8_t b; (b = s[i]) != 0;) {
+        // ASCII never starts a sequence. The sequence length is reported only
+        // when all its continuation bytes are there, so none of them is the
+        // terminator; all its bytes are 0x80 or above, never safe.
+        const int m = b < 0x80 ? 0 : charset::Utf8SequenceLength(s + i);
         if (m >= 1) {
-            for (std::int32_t k = 0; k < m; ++k) out.EscapeByte(ByteAt(bytes, i + static_cast<std::size_t>(k)));
+            for (int k = 0; k < m; ++k) {
+                if (!out.EscapeHigh(s[i + static_cast<std::size_t>(k)])) return out.Fail();
+            }
             i += static_cast<std::size_t>(m);
         } else {
-            out.Plain(ByteAt(bytes, i));
+            if (!out.Plain(b)) return out.Fail();
             i += 1;
         }
     }
     return out.Finish();
+}
+
+template <class Ch>
+int EscapeByteImpl(std::uint8_t b, Ch* out) noexcept {
+    if (kSafe[b]) {
+        out[0] = static_cast<Ch>(b);
+        return 1;
+    }
+    out[0] = static_cast<Ch>('%');
+    out[1] = static_cast<Ch>(kHexUpper[b >> 4]);
+    out[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
+    return 3;
 }
 
 }  // namespace
@@ -196,10 +338,7 @@ std::int32_t EscapeUtf8(const char* bytes, Ch* dst, std::int32_t dstSize) noexce
 int URL_EscapeByteW(std::uint8_t b, char16_t* out) noexcept { return EscapeByteImpl(b, out); }
 int URL_EscapeByteA(std::uint8_t b, char* out) noexcept { return EscapeByteImpl(b, out); }
 
-bool IsSafeByte(std::uint8_t b) noexcept {
-    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '*' || b == '-' ||
-           b == '.' || b == '@' || b == '_';
-}
+bool IsSafeByte(std::uint8_t b) noexcept { return kSafe[b]; }
 
 std::int32_t URL_EscapeJisW(const char* bytes, char16_t* dst, std::int32_t dstSize) noexcept {
     return EscapeJis(bytes, dst, dstSize, kKanjiInW, kKanjiOutW);

@@ -1,4 +1,6 @@
 // scheme.cpp - tests on the raw text of a URL: known scheme, JIS marker.
+#include <cstring>
+
 #include "url/url.hpp"
 
 namespace zr::url {
@@ -39,10 +41,13 @@ bool IsProtocol(const Ch* url, const Ch (*schemes)[kSchemeWidth]) noexcept {
     return false;
 }
 
-template <class Ch>
-bool ContainsMarker(const Ch* url, const Ch* marker) noexcept {
-    for (const Ch* p = url; *p != 0; ++p) {
-        if (StartsWith(p, marker)) return true;
+// The C library's substring search: the same answer as a compare at each
+// position, and it stops at the URL's terminator as well.
+bool ContainsMarker(const char* url, const char* marker) noexcept { return std::strstr(url, marker) != nullptr; }
+
+bool ContainsMarker(const char16_t* url, const char16_t* marker) noexcept {
+    for (const char16_t* p = url; *p != 0; ++p) {
+        if (*p == u'%' && StartsWith(p, marker)) return true;
     }
     return false;
 }

@@ -1,6 +1,8 @@
 // unescape.cpp - percent-encoded URL text to raw bytes, shared by the
 // detection tests and the decoders.
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "url/url.hpp"
 
@@ -10,15 +12,22 @@ namespace {
 inline std::uint32_t Unit(char c) noexcept { return static_cast<unsigned char>(c); }
 inline std::uint32_t Unit(char16_t c) noexcept { return c; }
 
-// 0..15, or -1 for anything that is not an ASCII hexadecimal digit (the
-// terminator included, which is what keeps "%" and "%4" at the end of a
-// URL from reading past it).
-inline int HexValue(std::uint32_t u) noexcept {
-    if (u >= '0' && u <= '9') return static_cast<int>(u - '0');
-    if (u >= 'A' && u <= 'F') return static_cast<int>(u - 'A' + 10);
-    if (u >= 'a' && u <= 'f') return static_cast<int>(u - 'a' + 10);
-    return -1;
-}
+// 0..15 for an ASCII hexadecimal digit of either case, -1 for anything else
+// (the terminator included, which is what keeps "%" and "%4" at the end of
+// a URL from reading past it).
+inline constexpr std::array<std::int8_t, 256> kHexValue = [] {
+    std::array<std::int8_t, 256> t{};
+    for (int u = 0; u < 256; ++u) {
+        t[u] = u >= '0' && u <= '9'   ? static_cast<std::int8_t>(u - '0')
+               : u >= 'A' && u <= 'F' ? static_cast<std::int8_t>(u - 'A' + 10)
+               : u >= 'a' && u <= 'f' ? static_cast<std::int8_t>(u - 'a' + 10)
+                                      : std::int8_t{-1};
+    }
+    return t;
+}();
+
+// Units above 0xFF land on 0xFF, which is no digit either.
+inline int HexValue(std::uint32_t u) noexcept { return kHexValue[u < 0x100 ? u : 0xFF]; }
 
 template <class Ch>
 std::size_t Unescape(const Ch* src, std::span<std::uint8_t> out, std::size_t limit) noexcept {
@@ -26,38 +35,65 @@ std::size_t Unescape(const Ch* src, std::span<std::uint8_t> out, std::size_t lim
     const std::size_t room = out.size() - 1;  // the terminator always fits
     std::size_t i = 0;
     std::size_t k = 0;
+    bool zero = false;
     while (i < limit && k < room && src[i] != 0) {
         const std::uint32_t u = Unit(src[i]);
-        if (u == '+') {
-            out[k++] = 0x20;
-            i += 1;
-        } else if (u == '%') {
+        if (u == '%') {
             // The second digit is read only once the first one is a digit,
             // so an escape cut short by the terminator ends the walk there.
             const int hi = HexValue(Unit(src[i + 1]));
             if (hi < 0) break;
             const int lo = HexValue(Unit(src[i + 2]));
             if (lo < 0) break;
-            out[k++] = static_cast<std::uint8_t>(hi << 4 | lo);
+            const auto b = static_cast<std::uint8_t>(hi << 4 | lo);
+            zero |= b == 0;
+            out[k++] = b;
             i += 3;
         } else {
             // A UTF-16 unit stands for its low eight bits: U+012B is 0x2B,
             // not '+', since only the units themselves have a meaning.
-            out[k++] = static_cast<std::uint8_t>(u & 0xFF);
+            const auto b = static_cast<std::uint8_t>(u == '+' ? 0x20 : u & 0xFF);
+            zero |= b == 0;
+            out[k++] = b;
             i += 1;
         }
     }
     out[k] = 0;
+    if (!zero) return k;
     // A decoded "%00" ends the text as a C string would.
     return static_cast<std::size_t>(std::find(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(k), 0) -
                                     out.begin());
 }
 
+// The walk of a whole URL into scratch. With the limit at the URL's length
+// and room for as many bytes as it has characters, neither bound can stop
+// the walk before the terminator does, so only the terminator, an invalid
+// escape or the first NUL byte end it; what would follow a NUL byte is
+// never read by anyone.
 template <class Ch>
-std::size_t Length(const Ch* s) noexcept {
-    std::size_t n = 0;
-    while (s[n] != 0) ++n;
-    return n;
+std::size_t UnescapeAll(const Ch* src, std::uint8_t* out) noexcept {
+    std::size_t i = 0;
+    std::size_t k = 0;
+    for (;;) {
+        const std::uint32_t u = Unit(src[i]);
+        std::uint8_t b;
+        if (u == '%') {
+            const int hi = HexValue(Unit(src[i + 1]));
+            if (hi < 0) break;
+            const int lo = HexValue(Unit(src[i + 2]));
+            if (lo < 0) break;
+            b = static_cast<std::uint8_t>(hi << 4 | lo);
+            i += 3;
+        } else {
+            // Also the terminator, and a W unit whose low byte is 0.
+            b = static_cast<std::uint8_t>(u == '+' ? 0x20 : u & 0xFF);
+            i += 1;
+        }
+        if (b == 0) break;
+        out[k++] = b;
+    }
+    out[k] = 0;
+    return k;
 }
 
 }  // namespace
@@ -70,7 +106,15 @@ std::size_t URL_UnescapeA(const char* src, std::span<std::uint8_t> out, std::siz
     return Unescape(src, out, limit);
 }
 
-std::size_t TextLength(const char16_t* s) noexcept { return Length(s); }
-std::size_t TextLength(const char* s) noexcept { return Length(s); }
+std::size_t URL_UnescapeAllW(const char16_t* src, std::uint8_t* out) noexcept { return UnescapeAll(src, out); }
+std::size_t URL_UnescapeAllA(const char* src, std::uint8_t* out) noexcept { return UnescapeAll(src, out); }
+
+std::size_t TextLength(const char16_t* s) noexcept {
+    std::size_t n = 0;
+    while (s[n] != 0) ++n;
+    return n;
+}
+
+std::size_t TextLength(const char* s) noexcept { return std::strlen(s); }
 
 }  // namespace zr::url

@@ -35,6 +35,13 @@ bool IsJisEncodeA(const char* url) noexcept;
 std::size_t URL_UnescapeW(const char16_t* src, std::span<std::uint8_t> out, std::size_t limit) noexcept;
 std::size_t URL_UnescapeA(const char* src, std::span<std::uint8_t> out, std::size_t limit) noexcept;
 
+// The same walk over a whole URL with limit = TextLength(src) into `out`,
+// which holds TextLength(src) + 1 bytes, ending also at the first NUL byte
+// that comes out: returns the same count, with out[count] == 0. The bytes
+// past that NUL, which no reader of a C string sees, are not written.
+std::size_t URL_UnescapeAllW(const char16_t* src, std::uint8_t* out) noexcept;
+std::size_t URL_UnescapeAllA(const char* src, std::uint8_t* out) noexcept;
+
 // Length of a NUL-terminated text in characters.
 std::size_t TextLength(const char16_t* s) noexcept;
 std::size_t TextLength(const char* s) noexcept;
@@ -100,8 +107,7 @@ bool IsSafeByte(std::uint8_t b) noexcept;
 
 // Byte-escape rule: a safe byte as itself, any other as '%' and two
 // upper-case hexadecimal digits. Writes at `out` (room for kMaxEscapedByte
-// characters, no terminator) and returns the characters written, 1 or 3;
-// 0 only if the formatter failed.
+// characters, no terminator) and returns the characters written, 1 or 3.
 constexpr int kMaxEscapedByte = 3;
 int URL_EscapeByteW(std::uint8_t b, char16_t* out) noexcept;
 int URL_EscapeByteA(std::uint8_t b, char* out) noexcept;
