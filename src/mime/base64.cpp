@@ -36,7 +36,9 @@ constexpr std::array<std::array<char, 2>, 4096> kBase64Pairs = [] {
 // what such characters do. Only pairs of alphabet characters are ever hot,
 // about 12 KiB of the table.
 constexpr std::uint16_t kBase64PairOdd = 0x8000;
-constexpr std::array<std::uint16_t, 65536> kBase64PairValues = [] {
+// Not constexpr: some compilers' constant evaluators give up on 65536
+// cells, and then the table is simply filled when the library loads.
+const std::array<std::uint16_t, 65536> kBase64PairValues = [] {
     constexpr bool kLittle = std::endian::native == std::endian::little;
     std::array<std::uint16_t, 65536> values{};
     for (std::size_t p = 0; p < values.size(); ++p) {
