@@ -163,7 +163,7 @@ void GmimeQpDecode(benchmark::State& state, const char* file) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(Memcpy, binary, "binary.bin");
+BENCHMARK_CAPTURE(Memcpy, binary, "binary.bin")->Name("Memcpy_binary/memcpy");
 BENCHMARK(Base64Encode)->Name("Base64Encode/zr_moji");
 BENCHMARK(Base64Decode)->Name("Base64Decode/zr_moji");
 BENCHMARK(Base64EncodeJISA)->Name("Base64EncodeJISA/zr_moji");
