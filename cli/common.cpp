@@ -573,59 +573,47 @@ std::int32_t CallGrowing(std::size_t first, std::size_t bound,
     }
 }
 
-U16 Utf8ToU16(std::string_view s) {
+namespace {
+
+using BytesToWide = std::int32_t(ZR_CALL*)(const char*, ZR_WCHAR*, std::int32_t);
+using WideToBytes = std::int32_t(ZR_CALL*)(const ZR_WCHAR*, char*, std::int32_t);
+
+// One byte-string-to-UTF-16 export over a whole text; `what` names the
+// input in the message when the library refuses it.
+U16 BytesToU16(std::string_view s, BytesToWide convert, const char* what) {
     if (s.empty()) return {};
     const std::string z(s);
     std::vector<ZR_WCHAR> buf;
     std::int32_t cap = 0;
     const std::int32_t r = CallGrowing(s.size() + 1, s.size() + 2, [&](std::int32_t c) {
         buf.assign(static_cast<std::size_t>(c), 0);
-        return ZR_Utf8ToUnicode(z.c_str(), buf.data(), c);
+        return convert(z.c_str(), buf.data(), c);
     }, &cap);
-    if (r <= 0 || r > cap) Fail(kExitRefused, "the library refused the UTF-8 text");
+    if (r <= 0 || r > cap) Fail(kExitRefused, std::string("the library refused the ") + what + " text");
     return FromW(buf.data(), static_cast<std::size_t>(r - 1));
 }
 
-std::string U16ToUtf8(std::u16string_view s) {
+// One UTF-16-to-byte-string export; at most `perUnit` bytes per unit.
+std::string U16ToBytes(std::u16string_view s, WideToBytes convert, std::size_t perUnit) {
     if (s.empty()) return {};
     const WStr z = ToW(s);
     std::string buf;
     std::int32_t cap = 0;
-    const std::int32_t r = CallGrowing(3 * s.size() + 1, 3 * s.size() + 2, [&](std::int32_t c) {
+    const std::int32_t r = CallGrowing(perUnit * s.size() + 1, perUnit * s.size() + 2, [&](std::int32_t c) {
         buf.assign(static_cast<std::size_t>(c), '\0');
-        return ZR_UnicodeToUtf8(z.c_str(), buf.data(), c);
+        return convert(z.c_str(), buf.data(), c);
     }, &cap);
     if (r <= 0 || r >= cap) Fail(kExitRefused, "the library refused the UTF-16 text");
     buf.resize(static_cast<std::size_t>(r));
     return buf;
 }
 
-U16 SJisToU16(std::string_view s) {
-    if (s.empty()) return {};
-    const std::string z(s);
-    std::vector<ZR_WCHAR> buf;
-    std::int32_t cap = 0;
-    const std::int32_t r = CallGrowing(s.size() + 1, s.size() + 2, [&](std::int32_t c) {
-        buf.assign(static_cast<std::size_t>(c), 0);
-        return ZR_SJisToUnicode(z.c_str(), buf.data(), c);
-    }, &cap);
-    if (r <= 0 || r > cap) Fail(kExitRefused, "the library refused the Shift_JIS text");
-    return FromW(buf.data(), static_cast<std::size_t>(r - 1));
-}
+}  // namespace
 
-std::string U16ToSJis(std::u16string_view s) {
-    if (s.empty()) return {};
-    const WStr z = ToW(s);
-    std::string buf;
-    std::int32_t cap = 0;
-    const std::int32_t r = CallGrowing(2 * s.size() + 1, 2 * s.size() + 2, [&](std::int32_t c) {
-        buf.assign(static_cast<std::size_t>(c), '\0');
-        return ZR_UnicodeToSJis(z.c_str(), buf.data(), c);
-    }, &cap);
-    if (r <= 0 || r >= cap) Fail(kExitRefused, "the library refused the UTF-16 text");
-    buf.resize(static_cast<std::size_t>(r));
-    return buf;
-}
+U16 Utf8ToU16(std::string_view s) { return BytesToU16(s, ZR_Utf8ToUnicode, "UTF-8"); }
+std::string U16ToUtf8(std::u16string_view s) { return U16ToBytes(s, ZR_UnicodeToUtf8, 3); }
+U16 SJisToU16(std::string_view s) { return BytesToU16(s, ZR_SJisToUnicode, "Shift_JIS"); }
+std::string U16ToSJis(std::u16string_view s) { return U16ToBytes(s, ZR_UnicodeToSJis, 2); }
 
 U16 WidenBytes(std::string_view s) {
     U16 out;
