@@ -11,6 +11,7 @@
 #include "charset/jis.hpp"
 #include "charset/jis_unicode.hpp"
 #include "charset/loop_result.hpp"
+#include "charset/utf8_sjis.hpp"
 #include "platform/codepage.hpp"
 #include "platform/scratch.hpp"
 #include "zr_moji.h"
@@ -426,6 +427,41 @@ extern "C" ZR_API int32_t ZR_CALL ZR_UnicodeToUtf8(const ZR_WCHAR* src, char* ds
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_Utf8ToSJis(const char* src, char* dst, int32_t dstSize) {
+    if (CallerError(src, dst, dstSize)) return -1;
+    // With room for n + 1 bytes both host conversions fit (no character
+    // gives more units, or bytes, than it has bytes), so the second one
+    // always runs and leaves the Shift_JIS text over a cleared dst. One pass
+    // makes that text when it models src; a short text is made on the stack
+    // first, since the steps it may hand back to take a scratch that can
+    // fail, and dst must then be as the caller left it.
+    const std::size_t n = LengthUpTo(src, dstSize);
+    const std::size_t size = static_cast<std::size_t>(dstSize);
+    if (n != 0 && n < size && cs::SJisFromUnitTable().asciiSame) {
+        const cs::SJisFromUnit& table = cs::SJisFromUnitTable();
+        constexpr std::size_t kStackBytes = 1024;
+        if (n < kStackBytes) {
+            std::uint8_t buf[kStackBytes];
+            const cs::DirectResult r = cs::Utf8ToSJisDirect({Bytes(src), n}, buf, table);
+            if (r.modelled) {
+                std::memcpy(dst, buf, r.length);
+                ZeroFrom(dst, r.length, size);
+                return static_cast<std::int32_t>(r.length);
+            }
+        } else {
+            Scratch<ZR_WCHAR> mid(dstSize);
+            if (!mid) return -1;
+            const cs::DirectResult r = cs::Utf8ToSJisDirect({Bytes(src), n}, Bytes(dst), table);
+            if (r.modelled) {
+                ZeroFrom(dst, r.length, size);
+                return static_cast<std::int32_t>(r.length);
+            }
+            // The steps on the scratch already taken; the second rewrites all
+            // of dst.
+            std::int32_t s = ZR_Utf8ToUnicode(src, mid.get(), dstSize);
+            if (s > 0) s = ZR_UnicodeToSJis(mid.get(), dst, dstSize);
+            return s;
+        }
+    }
     return Chain<ZR_WCHAR>(src, dst, dstSize, ZR_Utf8ToUnicode, ZR_UnicodeToSJis);
 }
 

@@ -106,7 +106,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeUtf8W(const ZR_WCHAR* src, ZR_WCH
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeUtf8A(const char* src, char* dst, int32_t dstSize) {
     if (BadFrame(src, dst, dstSize)) return -1;
-    return zr::url::DecodeA(src, dst, dstSize, ZR_Utf8ToSJis);
+    return zr::url::DecodeUtf8A(src, dst, dstSize);
 }
 
 // The type is stored before decoding, on every call, so a caller always
@@ -145,7 +145,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeW(const ZR_WCHAR* src, ZR_WCHAR* 
         case ZR_ENCODE_JIS: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToJis, URL_EscapeJisW);
         case ZR_ENCODE_SJIS: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToSJis, URL_EscapeSJisW);
         case ZR_ENCODE_EUC: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToEuc, URL_EscapeEucW);
-        case ZR_ENCODE_UTF8: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToUtf8, URL_EscapeUtf8W);
+        case ZR_ENCODE_UTF8: return EncodeUtf8W(Wide(src), Wide(dst), dstSize);
         default: return -1;
     }
 }
@@ -158,7 +158,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeA(const char* src, char* dst, int
         // The text is Shift_JIS already: escaped as it stands, no scratch.
         case ZR_ENCODE_SJIS: return URL_EscapeSJisA(src, dst, dstSize);
         case ZR_ENCODE_EUC: return EncodeA(src, dst, dstSize, ZR_SJisToEuc, URL_EscapeEucA);
-        case ZR_ENCODE_UTF8: return EncodeA(src, dst, dstSize, ZR_SJisToUtf8, URL_EscapeUtf8A);
+        case ZR_ENCODE_UTF8: return EncodeUtf8A(src, dst, dstSize);
         default: return -1;
     }
 }

@@ -1,4 +1,11 @@
 // decode.cpp - percent-encoded URL to text: unescape, then convert.
+#include <bit>
+#include <cstring>
+
+#include "charset/blocks.hpp"
+#include "charset/byte_class.hpp"
+#include "charset/cp932_units.hpp"
+#include "url/hex.hpp"
 #include "url/small_scratch.hpp"
 #include "url/url.hpp"
 
@@ -26,7 +33,140 @@ std::int32_t UnescapeAndConvert(const Ch* src, Out* dst, std::int32_t dstSize, C
     return convert(reinterpret_cast<const char*>(scratch.get()), dst, dstSize);
 }
 
+// The byte of the escape at p (p[0] == '%'), or -1 when two hexadecimal
+// digits do not follow; the second is read only once the first is one, so
+// nothing past a terminator is read.
+inline int Escaped(const char* p) noexcept {
+    const int hi = HexValue(static_cast<unsigned char>(p[1]));
+    if (hi < 0) return -1;
+    const int lo = HexValue(static_cast<unsigned char>(p[2]));
+    if (lo < 0) return -1;
+    return hi << 4 | lo;
+}
+
+// A continuation byte escaped at p, or -1.
+inline int EscapedContinuation(const char* p) noexcept {
+    if (p[0] != '%') return -1;
+    const int b = Escaped(p);
+    return b >= 0 && charset::IsUtf8Continuation(static_cast<std::uint8_t>(b)) ? b : -1;
+}
+
+// The byte of "%hh" from the digit values, or -1 (either digit not one).
+inline int FromDigits(int hi, int lo) noexcept { return (hi | lo) < 0 ? -1 : hi << 4 | lo; }
+
+// A three-byte character escaped whole at p ("%hh%hh%hh", nine characters,
+// all inside the text) as its unit, or 0 when p holds anything else: the
+// common case of a Japanese URL, read without a branch between the digits.
+inline unsigned EscapedThree(const char* p) noexcept {
+    const auto digit = [p](int k) noexcept { return static_cast<int>(kHexValue[static_cast<unsigned char>(p[k])]); };
+    const int b0 = FromDigits(digit(1), digit(2));
+    const int b1 = FromDigits(digit(4), digit(5));
+    const int b2 = FromDigits(digit(7), digit(8));
+    const bool form = p[3] == '%' && p[6] == '%' && (b0 & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80;
+    const unsigned u = static_cast<unsigned>((b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
+    // Overlong forms and encoded surrogates are not characters.
+    return form && u >= 0x800 && (u < 0xD800 || u > 0xDFFF) ? u : 0;
+}
+
+// A URL of UTF-8 straight to Shift_JIS at d (room for the URL's length + 1
+// bytes; no piece is longer than its escape): what unescaping and then the
+// UTF-8 to Shift_JIS conversion make of it, when every escape is whole and
+// not "%00", no raw byte is 0x80 or above, and the bytes are characters of
+// one, two or three bytes (no encoded surrogate) whose units the table
+// knows, with the bytes of each multi-byte character all escaped. False for
+// anything else, which the two steps then decide. n is the URL's length:
+// reads stay within the text and its terminator.
+bool Utf8UrlToSJis(const char* src, std::size_t n, std::uint8_t* d, const charset::SJisFromUnit& t,
+                   std::size_t& length) noexcept {
+    std::size_t i = 0;
+    std::size_t k = 0;
+    while (i < n) {
+#if defined(ZR_CHARSET_SSE2)
+        // A stretch of ASCII other than '%' 16 bytes at a time ('+' as a
+        // space); the store stays within the n + 1 bytes of d, as no piece
+        // is longer than its text.
+        if (n - i >= 16) {
+            const __m128i v = charset::blocks::Load(reinterpret_cast<const std::uint8_t*>(src) + i);
+            const unsigned stop =
+                charset::blocks::Mask(v) | charset::blocks::Mask(_mm_cmpeq_epi8(v, charset::blocks::Bytes('%')));
+            const auto a = static_cast<unsigned>(std::countr_zero(stop | 0x10000u));
+            if (a != 0) {
+                const __m128i plus = _mm_cmpeq_epi8(v, charset::blocks::Bytes('+'));
+                charset::blocks::Store(d + k, _mm_or_si128(_mm_andnot_si128(plus, v),
+                                                           _mm_and_si128(plus, charset::blocks::Bytes(' '))));
+                k += a;
+                i += a;
+                continue;
+            }
+        }
+#endif
+        const auto c = static_cast<unsigned char>(src[i]);
+        if (c != '%') {
+            if (c >= 0x80) return false;
+            d[k++] = c == '+' ? ' ' : c;
+            ++i;
+            continue;
+        }
+        if (n - i >= 9) {
+            if (const unsigned u = EscapedThree(src + i); u != 0) {
+                const std::uint16_t e = t.bytes[u];
+                if (e == 0) return false;
+                std::memcpy(d + k, &e, 2);
+                k += charset::SJisLength(e);
+                i += 9;
+                continue;
+            }
+        }
+        const int b = Escaped(src + i);
+        if (b <= 0) return false;
+        i += 3;
+        if (b < 0x80) {
+            d[k++] = static_cast<std::uint8_t>(b);
+            continue;
+        }
+        unsigned u;
+        const int b1 = EscapedContinuation(src + i);
+        if (b1 < 0) return false;
+        if (b >= 0xC2 && b < 0xE0) {
+            u = static_cast<unsigned>((b & 0x1F) << 6 | (b1 & 0x3F));
+            i += 3;
+        } else if (b >= 0xE0 && b < 0xF0 && !(b == 0xE0 && b1 < 0xA0) && !(b == 0xED && b1 >= 0xA0)) {
+            const int b2 = EscapedContinuation(src + i + 3);
+            if (b2 < 0) return false;
+            u = static_cast<unsigned>((b & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
+            i += 6;
+        } else {
+            return false;
+        }
+        const std::uint16_t e = t.bytes[u];
+        if (e == 0) return false;
+        std::memcpy(d + k, &e, 2);
+        k += charset::SJisLength(e);
+    }
+    length = k;
+    return true;
+}
+
 }  // namespace
+
+std::int32_t DecodeUtf8A(const char* src, char* dst, std::int32_t dstSize) noexcept {
+    // With dst longer than the URL, the conversion after the unescaping
+    // always has room, and leaves its text over a cleared dst; a URL of
+    // the usual length is made in one pass on the stack (dst stays as the
+    // caller left it if the steps are needed and their scratch fails).
+    const std::size_t n = TextLength(src);
+    if (n != 0 && n < kInlineBytes && n < static_cast<std::size_t>(dstSize)) {
+        const charset::SJisFromUnit& table = charset::SJisFromUnitTable();
+        std::uint8_t buf[kInlineBytes];
+        std::size_t length = 0;
+        if (table.asciiSame && Utf8UrlToSJis(src, n, buf, table, length)) {
+            std::memcpy(dst, buf, length);
+            std::memset(dst + length, 0, static_cast<std::size_t>(dstSize) - length);
+            return static_cast<std::int32_t>(length);
+        }
+    }
+    return DecodeA(src, dst, dstSize, ZR_Utf8ToSJis);
+}
 
 std::int32_t DecodeW(const char16_t* src, ZR_WCHAR* dst, std::int32_t dstSize, BytesToWide convert) noexcept {
     return UnescapeAndConvert(src, dst, dstSize, convert);

@@ -1,4 +1,5 @@
 // encode.cpp - text to percent-encoded URL: convert, then escape.
+#include <cstring>
 #include <limits>
 
 #include "url/small_scratch.hpp"
@@ -42,6 +43,43 @@ std::int32_t EncodeW(const char16_t* src, char16_t* dst, std::int32_t dstSize, W
 std::int32_t EncodeA(const char* src, char* dst, std::int32_t dstSize, NarrowToBytes convert,
                      EscapeToNarrow escape) noexcept {
     return ConvertAndEscape(src, src, dst, dstSize, convert, escape);
+}
+
+namespace {
+
+// Texts up to this many characters take the one pass, on the stack.
+constexpr std::size_t kFusedChars = 256;
+
+// The one pass's text, when it models src and fits dst with its terminator:
+// what the conversion and the escaping routine write then, and nothing else.
+// An empty text is left to the steps, which refuse it.
+template <class Ch, class Walk>
+bool TryFused(const Ch* src, Ch* dst, std::int32_t dstSize, Walk walk, std::int32_t& result) noexcept {
+    if (src[0] == 0) return false;
+    Ch buf[9 * kFusedChars + 16];
+    const FusedEscape r = walk(src, kFusedChars, buf);
+    if (!r.modelled || r.length >= static_cast<std::size_t>(dstSize)) return false;
+    std::memcpy(dst, buf, r.length * sizeof(Ch));
+    dst[r.length] = 0;
+    result = static_cast<std::int32_t>(r.length);
+    return true;
+}
+
+}  // namespace
+
+std::int32_t EncodeUtf8W(const char16_t* src, char16_t* dst, std::int32_t dstSize) noexcept {
+    std::int32_t r = 0;
+    if (TryFused(src, dst, dstSize, URL_EscapeUnitsAsUtf8W, r)) return r;
+    return EncodeW(src, dst, dstSize, ZR_UnicodeToUtf8, URL_EscapeUtf8W);
+}
+
+std::int32_t EncodeUtf8A(const char* src, char* dst, std::int32_t dstSize) noexcept {
+    std::int32_t r = 0;
+    const auto walk = [](const char* s, std::size_t limit, char* out) noexcept {
+        return URL_EscapeSJisAsUtf8A(reinterpret_cast<const std::uint8_t*>(s), limit, out);
+    };
+    if (TryFused(src, dst, dstSize, walk, r)) return r;
+    return EncodeA(src, dst, dstSize, ZR_SJisToUtf8, URL_EscapeUtf8A);
 }
 
 }  // namespace zr::url

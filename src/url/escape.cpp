@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "charset/byte_class.hpp"
+#include "charset/cp932_units.hpp"
 #include "charset/euc_jp.hpp"
 #include "charset/jis.hpp"
 #include "url/url.hpp"
@@ -321,6 +322,87 @@ std::int32_t EscapeUtf8(const char* bytes, Ch* dst, std::int32_t dstSize) noexce
     return out.Finish();
 }
 
+// ---- straight to the URL form of UTF-8 ---------------------------------------
+//
+// The UTF-8 routines escape every byte of a multi-byte character and write
+// ASCII by the plain rule; so does the walk below, from the unit the
+// conversion to UTF-8 would start from.
+
+// The URL form of the UTF-8 bytes of u (not a surrogate, not 0). Japanese
+// URLs alternate between ASCII and kana or kanji every few characters, too
+// irregularly to predict, so the form is chosen without a branch: three
+// pieces are stored whatever u is, and q moves on by those that count; the
+// rest is overwritten by what follows (ten characters are stored at q).
+template <class Ch>
+inline Ch* EmitUnitAsUtf8(Ch* q, std::uint32_t u) noexcept {
+    const bool ascii = u < 0x80;
+    const bool three = u >= 0x800;
+    const std::uint32_t first = three ? (0xE0 | u >> 12) : (0xC0 | u >> 6);
+    const std::uint32_t second = 0x80 | ((three ? u >> 6 : u) & 0x3F);
+    const std::uint32_t third = 0x80 | (u & 0x3F);
+    const Piece<Ch>& lead = ascii ? kPieces<Ch>.piece[0][u] : kPieces<Ch>.piece[1][first];
+    std::memcpy(q, &lead, sizeof(Piece<Ch>));
+    std::memcpy(q + 3, &kPieces<Ch>.piece[1][second], sizeof(Piece<Ch>));
+    std::memcpy(q + 6, &kPieces<Ch>.piece[1][third], sizeof(Piece<Ch>));
+    return q + (ascii ? 1 : three ? 9 : 6);
+}
+
+// The URL form of each Shift_JIS character's UTF-8 text, made once from what
+// the host converter reads each character as: rows by lead byte (row 0x3F
+// for the single bytes), 14 characters stored per entry, `length` of them
+// counting. `unknown` marks a character the conversion table does not
+// model; the entry of the single byte 0 (the terminator, never a character)
+// doubles as the empty form that the second byte of a pair writes, and is
+// not marked.
+struct Utf8Form {
+    char text[14];
+    std::uint8_t unknown;
+    std::uint8_t length;
+};
+static_assert(sizeof(Utf8Form) == 16);
+
+struct Utf8Forms {
+    Utf8Form form[0x40 * 256];
+    bool usable;
+};
+constexpr unsigned kEmptyForm = 0x3F << 8;
+
+// Where a byte's forms start in Utf8Forms::form (the low 16 bits), and in
+// the high bits 0xFF for a lead byte, whose form the byte after it picks.
+inline constexpr std::array<std::uint32_t, 256> kFormIndex = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const unsigned slot = charset::PairSlot(static_cast<std::uint8_t>(b));
+        t[b] = slot != 0x3F ? (slot << 8 | 0xFF0000u) : (0x3Fu << 8 | b);
+    }
+    return t;
+}();
+
+const Utf8Forms& Utf8FormsOfSJis() noexcept {
+    static const Utf8Forms forms = [] {
+        Utf8Forms f{};
+        const charset::UnitFromSJis& t = charset::UnitFromSJisTable();
+        f.usable = t.asciiSame;
+        auto put = [](Utf8Form& form, char16_t u) {
+            if (u == 0) {
+                form.unknown = 1;
+                return;
+            }
+            char text[16];
+            const auto length = static_cast<std::size_t>(EmitUnitAsUtf8(text, u) - text);
+            std::memcpy(form.text, text, length);
+            form.length = static_cast<std::uint8_t>(length);
+        };
+        for (unsigned b = 0; b < 256; ++b) put(f.form[0x3F * 256 + b], t.single[b]);
+        for (unsigned slot = 0; slot < 0x3F; ++slot) {
+            for (unsigned trail = 0; trail < 256; ++trail) put(f.form[slot * 256 + trail], t.pair[slot][trail]);
+        }
+        f.form[kEmptyForm].unknown = 0;
+        return f;
+    }();
+    return forms;
+}
+
 template <class Ch>
 int EscapeByteImpl(std::uint8_t b, Ch* out) noexcept {
     if (kSafe[b]) {
@@ -334,6 +416,47 @@ int EscapeByteImpl(std::uint8_t b, Ch* out) noexcept {
 }
 
 }  // namespace
+
+FusedEscape URL_EscapeSJisAsUtf8A(const std::uint8_t* s, std::size_t limit, char* out) noexcept {
+    const Utf8Forms& forms = Utf8FormsOfSJis();
+    if (!forms.usable) return {false, 0};
+    // Byte by byte, as the Shift_JIS walk of FastSJis: a lead byte writes
+    // the form of its pair (read with the byte after it, at worst the
+    // terminator, an unknown form), the byte after it the empty form, any
+    // other byte its own form. Nothing here waits on a load from the
+    // byte before but the one-bit state, and no branch depends on the
+    // text: Japanese URLs alternate between ASCII and kana or kanji every
+    // few characters, too irregularly to predict.
+    char* q = out;
+    unsigned second = 0;
+    unsigned unknown = 0;
+    for (std::size_t i = 0;; ++i) {
+        const unsigned b = s[i];
+        if (b == 0) break;
+        if (i == limit) return {false, 0};
+        const std::uint32_t e = kFormIndex[b];
+        const unsigned index =
+            (((e & 0xFFFF) + (s[i + 1] & (e >> 16))) & (second - 1)) | (kEmptyForm & (0u - second));
+        const Utf8Form& f = forms.form[index];
+        std::memcpy(q, f.text, 16);
+        q += f.length;
+        unknown |= f.unknown;
+        second = (e >> 16 & 1) & (second ^ 1);
+    }
+    if (unknown != 0) return {false, 0};
+    return {true, static_cast<std::size_t>(q - out)};
+}
+
+FusedEscape URL_EscapeUnitsAsUtf8W(const char16_t* s, std::size_t limit, char16_t* out) noexcept {
+    char16_t* q = out;
+    for (std::size_t i = 0;; ++i) {
+        const char16_t u = s[i];
+        if (u == 0) break;
+        if (i == limit || (u >= 0xD800 && u <= 0xDFFF)) return {false, 0};
+        q = EmitUnitAsUtf8(q, u);
+    }
+    return {true, static_cast<std::size_t>(q - out)};
+}
 
 int URL_EscapeByteW(std::uint8_t b, char16_t* out) noexcept { return EscapeByteImpl(b, out); }
 int URL_EscapeByteA(std::uint8_t b, char* out) noexcept { return EscapeByteImpl(b, out); }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "url/hex.hpp"
 #include "url/url.hpp"
 
 namespace zr::url {
@@ -11,23 +12,6 @@ namespace {
 
 inline std::uint32_t Unit(char c) noexcept { return static_cast<unsigned char>(c); }
 inline std::uint32_t Unit(char16_t c) noexcept { return c; }
-
-// 0..15 for an ASCII hexadecimal digit of either case, -1 for anything else
-// (the terminator included, which is what keeps "%" and "%4" at the end of
-// a URL from reading past it).
-inline constexpr std::array<std::int8_t, 256> kHexValue = [] {
-    std::array<std::int8_t, 256> t{};
-    for (int u = 0; u < 256; ++u) {
-        t[u] = u >= '0' && u <= '9'   ? static_cast<std::int8_t>(u - '0')
-               : u >= 'A' && u <= 'F' ? static_cast<std::int8_t>(u - 'A' + 10)
-               : u >= 'a' && u <= 'f' ? static_cast<std::int8_t>(u - 'a' + 10)
-                                      : std::int8_t{-1};
-    }
-    return t;
-}();
-
-// Units above 0xFF land on 0xFF, which is no digit either.
-inline int HexValue(std::uint32_t u) noexcept { return kHexValue[u < 0x100 ? u : 0xFF]; }
 
 template <class Ch>
 std::size_t Unescape(const Ch* src, std::span<std::uint8_t> out, std::size_t limit) noexcept {

@@ -81,6 +81,10 @@ using BytesToNarrow = std::int32_t(ZR_CALL*)(const char*, char*, std::int32_t);
 std::int32_t DecodeW(const char16_t* src, ZR_WCHAR* dst, std::int32_t dstSize, BytesToWide convert) noexcept;
 std::int32_t DecodeA(const char* src, char* dst, std::int32_t dstSize, BytesToNarrow convert) noexcept;
 
+// DecodeA with the UTF-8 to Shift_JIS conversion, in one pass for the
+// usual URL.
+std::int32_t DecodeUtf8A(const char* src, char* dst, std::int32_t dstSize) noexcept;
+
 // Shift_JIS needs no conversion: unescapes straight into `dst`, stopping once
 // `dstSize` characters of `src` have been consumed, and writing at most
 // `dstSize` bytes with the terminator.
@@ -101,6 +105,20 @@ std::int32_t URL_EscapeEucW(const char* bytes, char16_t* dst, std::int32_t dstSi
 std::int32_t URL_EscapeEucA(const char* bytes, char* dst, std::int32_t dstSize) noexcept;
 std::int32_t URL_EscapeUtf8W(const char* bytes, char16_t* dst, std::int32_t dstSize) noexcept;
 std::int32_t URL_EscapeUtf8A(const char* bytes, char* dst, std::int32_t dstSize) noexcept;
+
+// The URL text that converting to UTF-8 and then escaping it would give,
+// in one pass, without its terminator: from Shift_JIS text through the host
+// converter's reading of each character, or from UTF-16 text. Not modelled:
+// a text longer than `limit` characters, a character the per-character
+// table does not know, a lead byte without its trail byte, a surrogate; the
+// caller then takes the two steps. `out` needs room for 9 * limit + 16
+// characters.
+struct FusedEscape {
+    bool modelled;
+    std::size_t length;
+};
+FusedEscape URL_EscapeSJisAsUtf8A(const std::uint8_t* s, std::size_t limit, char* out) noexcept;
+FusedEscape URL_EscapeUnitsAsUtf8W(const char16_t* s, std::size_t limit, char16_t* out) noexcept;
 
 // True for the bytes written as themselves by the byte-escape rule.
 bool IsSafeByte(std::uint8_t b) noexcept;
@@ -126,5 +144,10 @@ std::int32_t EncodeW(const char16_t* src, char16_t* dst, std::int32_t dstSize, W
                      EscapeToWide escape) noexcept;
 std::int32_t EncodeA(const char* src, char* dst, std::int32_t dstSize, NarrowToBytes convert,
                      EscapeToNarrow escape) noexcept;
+
+// UTF-8 encoding, the same as EncodeW / EncodeA with the UTF-8 conversion
+// and escaping, in one pass for a text of up to 256 characters that fits.
+std::int32_t EncodeUtf8W(const char16_t* src, char16_t* dst, std::int32_t dstSize) noexcept;
+std::int32_t EncodeUtf8A(const char* src, char* dst, std::int32_t dstSize) noexcept;
 
 }  // namespace zr::url

@@ -259,6 +259,51 @@ TEST(Differential, Utf8AndUtf7ToShiftJisMatchTheSteps) {
     }
 }
 
+// UTF-8 that is not what a converter writes: every malformed form the host
+// converter replaces, four-byte characters, and characters without a code
+// page 932 form, spliced into Japanese text at random, in texts below and
+// above the length that the one-pass loop converts on the stack.
+TEST(Differential, Utf8ToShiftJisOnMalformedText) {
+    static const char* kOdd[] = {
+        "\x80", "\xBF", "\xC0\xAF", "\xC1\xBF", "\xC3", "\xC3\x41", "\xE0\x80\x80", "\xE0\x9F\xBF",
+        "\xED\xA0\x80", "\xED\x9F\xBF", "\xE3\x81", "\xE3\x41", "\xF0\x9F\x98\x80", "\xF0\x80\x80\x80",
+        "\xF4\x90\x80\x80", "\xF5", "\xFF", "\xEF\xBB\xBF", "\xEF\xBF\xBF", "\xC2\xA0", "\xC2\xA7",
+        "\xE2\x82\xAC", "\xEE\x80\x80", "\xEF\xBD\xA1", "\xE3\x81\x82\x80",
+    };
+    Gen g(17);
+    for (int k = 0; k < kRounds / 5; ++k) {
+        const std::u16string text = RandomUtf16(g);
+        const std::int32_t cap = static_cast<std::int32_t>(8 * text.size() + 8);
+        std::vector<char> utf8(static_cast<std::size_t>(cap));
+        ASSERT_GT(ZR_UnicodeToUtf8(reinterpret_cast<const ZR_WCHAR*>(text.c_str()), utf8.data(), cap), 0);
+        std::string s(utf8.data());
+        // Cut only between characters, so that the inserted piece is what
+        // makes the text odd.
+        std::size_t at = g.Pick(static_cast<unsigned>(s.size()) + 1);
+        while (at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80) ++at;
+        s.insert(at, kOdd[g.Pick(sizeof kOdd / sizeof kOdd[0])]);
+        CompareAtEveryCapacity<char, char>("Utf8ToSJis", s, ZR_Utf8ToSJis, ref::Utf8ToSJis,
+                                           static_cast<std::int32_t>(s.size() + 4));
+        if (HasFailure()) return;
+    }
+    for (const char* odd : kOdd) {
+        // About 1.5 KiB: past the stack's length, converted in dst itself.
+        std::string s;
+        for (int r = 0; r < 150; ++r) s += "\xE6\xBC\xA2\xE5\xAD\x97 kana\xE3\x81\x8B";
+        s.insert(s.size() / 2, odd);
+        const std::vector<char> src(s.c_str(), s.c_str() + s.size() + 1);
+        for (const std::int32_t size : {static_cast<std::int32_t>(s.size()), static_cast<std::int32_t>(s.size() + 1),
+                                        static_cast<std::int32_t>(s.size() + 2), static_cast<std::int32_t>(2 * s.size())}) {
+            ExactBuffer<char> got(size);
+            auto want = Filled<char>(static_cast<std::size_t>(size));
+            ASSERT_EQ(ZR_Utf8ToSJis(src.data(), got.data.get(), size), ref::Utf8ToSJis(src.data(), want.data(), size))
+                << ToHex(odd) << " size " << size;
+            ASSERT_EQ(std::memcmp(got.data.get(), want.data(), static_cast<std::size_t>(size)), 0)
+                << ToHex(odd) << " size " << size;
+        }
+    }
+}
+
 // The same Japanese text in each encoding, as the steps produce it, so that
 // each export reads what a caller's well-formed text looks like.
 TEST(Differential, TheSameTextInEveryEncoding) {
@@ -415,6 +460,28 @@ TEST(Differential, StepsTakeNoFurtherScratch) {
             EXPECT_EQ(calls, nth < allocations ? nth + 1 : allocations) << c.why;
             if (nth < allocations) EXPECT_EQ(r, -1) << c.why;
             else EXPECT_GT(r, 0) << c.why;
+        }
+    }
+    // A long UTF-8 text goes to Shift_JIS in dst itself, so its scratch is
+    // taken first: when that fails, dst is as the caller left it, whether or
+    // not the one pass would have modelled the text.
+    for (const char* odd : {"", "\xF0\x9F\x98\x80"}) {
+        std::string utf8(2000, 'a');
+        utf8 += odd;
+        const std::int32_t size = static_cast<std::int32_t>(utf8.size() + 1);
+        for (long nth = 0; nth <= 1; ++nth) {
+            std::vector<char> dst(static_cast<std::size_t>(size), kFill);
+            ArmFault(FaultKind::kAlloc, nth);
+            const std::int32_t r = ZR_Utf8ToSJis(utf8.c_str(), dst.data(), size);
+            const long calls = FaultCalls(FaultKind::kAlloc);
+            ArmFault(FaultKind::kAlloc, -1);
+            EXPECT_EQ(calls, 1) << "Utf8ToSJis, long text " << ToHex(odd);
+            if (nth == 0) {
+                EXPECT_EQ(r, -1);
+                EXPECT_EQ(dst, std::vector<char>(static_cast<std::size_t>(size), kFill));
+            } else {
+                EXPECT_EQ(r, static_cast<std::int32_t>(2000 + (*odd != 0 ? 2 : 0)));
+            }
         }
     }
     const std::u16string text = u"\x1B\u4E9C";

@@ -337,7 +337,6 @@ TEST(Frame, EveryScratchFailureGivesMinusOne) {
     const ByteVector chains[] = {
         {ZR_EucToSJis, "B0A1", "", 2, 16, 0, "EucToSJis"},
         {ZR_SJisToEuc, "889F", "", 2, 16, 0, "SJisToEuc"},
-        {ZR_Utf8ToSJis, "E38182", "", 2, 16, 0, "Utf8ToSJis"},
         {ZR_SJisToUtf8, "82A0", "", 3, 16, 0, "SJisToUtf8"},
         {ZR_Utf7ToSJis, "2B4D45492D", "", 2, 16, 0, "Utf7ToSJis"},
         {ZR_SJisToUtf7, "82A0", "", 5, 16, 0, "SJisToUtf7"},
@@ -345,6 +344,19 @@ TEST(Frame, EveryScratchFailureGivesMinusOne) {
     for (const auto& v : chains) {
         ExpectEachAllocationFailure(v.why, [&] { return Call(v.fn, Hex(v.in), v.fit).result; }, v.result);
     }
+    // UTF-8 to Shift_JIS in one pass takes no scratch for a short text; one
+    // that the pass hands back to the steps (here a character cut short)
+    // takes theirs.
+    for (long nth = 0; nth < 2; ++nth) {
+        ArmFault(FaultKind::kAlloc, nth);
+        const int32_t r = Call(ZR_Utf8ToSJis, Hex("E38182"), 16).result;
+        EXPECT_EQ(FaultCalls(FaultKind::kAlloc), 0);
+        ArmFault(FaultKind::kAlloc, -1);
+        EXPECT_EQ(r, 2);
+    }
+    const int32_t cut = Call(ZR_Utf8ToSJis, Hex("E38182 E381"), 16).result;
+    EXPECT_EQ(cut, 3);
+    ExpectEachAllocationFailure("Utf8ToSJis", [] { return Call(ZR_Utf8ToSJis, Hex("E38182 E381"), 16).result; }, cut);
     ExpectEachAllocationFailure(
         "JisToUnicode", [] { return Call(ZR_JisToUnicode, Hex("1B2442 3021"), 16).result; }, 2);
     ExpectEachAllocationFailure("EucToUnicode", [] { return Call(ZR_EucToUnicode, Hex("B0A1"), 16).result; }, 2);

@@ -5,9 +5,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "zr_moji.h"
 
@@ -293,5 +299,176 @@ TEST(MimeEquivalence, LongInputsAtEveryBoundary) {
                                   QuotedPrintableDecode, c.why);
     }
 }
+
+// The decoder works in blocks of 8 and (where the processor has the vector
+// path) 32 characters, and picks its loop from the room left in dst: the
+// sizes below run from where it must refuse to well past the last block
+// that needs spare room for its store.
+void ExpectSameDecode(const std::string& text, int lowest, int highest, const std::string& why) {
+    for (int size = lowest < 1 ? 1 : lowest; size <= highest; ++size) {
+        std::vector<unsigned char> want(static_cast<std::size_t>(size));
+        std::vector<unsigned char> got(static_cast<std::size_t>(size));
+        const int wantResult = RefBase64Decode(text, want);
+        ASSERT_EQ(Base64Decode(text, got), wantResult) << why << ", text length " << text.size() << ", dstSize " << size;
+        ASSERT_TRUE(got == want) << why << ", text length " << text.size() << ", dstSize " << size;
+    }
+}
+
+int DecodeBoundary(const std::string& text) { return static_cast<int>((text.size() + 3) / 4 * 3); }
+
+std::string RandomBase64(std::mt19937& rng, std::size_t length) {
+    std::string s(length, 'A');
+    for (auto& c : s) c = kAlphabet[rng() % 64];
+    return s;
+}
+
+TEST(MimeEquivalence, Base64DecodeCleanTextOfEveryLength) {
+    std::mt19937 rng(16);
+    for (std::size_t length = 0; length <= 200; ++length) {
+        const std::string text = RandomBase64(rng, length);
+        const int boundary = DecodeBoundary(text);
+        ExpectSameDecode(text, boundary - 8, boundary + 40, "clean text");
+    }
+    for (const std::size_t length : {1024u, 2047u, 4096u, 5000u, 8195u}) {
+        const std::string text = RandomBase64(rng, length);
+        const int boundary = DecodeBoundary(text);
+        ExpectSameDecode(text, boundary - 8, boundary + 40, "long clean text");
+    }
+}
+
+// Every character of the alphabet at every place of two 32-character blocks,
+// so each one's value is checked in every lane.
+TEST(MimeEquivalence, Base64DecodeEveryCharacterInEveryLane) {
+    for (int shift = 0; shift < 64; ++shift) {
+        std::string text(128, 'A');
+        for (std::size_t k = 0; k < text.size(); ++k) text[k] = kAlphabet[(k * 7 + static_cast<std::size_t>(shift)) % 64];
+        const int boundary = DecodeBoundary(text);
+        ExpectSameDecode(text, boundary, boundary, "alphabet rotation");
+        ExpectSameDecode(text, boundary + 40, boundary + 40, "alphabet rotation");
+    }
+}
+
+// One byte from outside the alphabet ("=", line breaks, spaces, the bytes
+// next to the alphabet's ranges, bytes from 0x80 up) at every place of the
+// first two 32-character blocks: it must send exactly its block the careful
+// way and leave the blocks around it as they were.
+TEST(MimeEquivalence, Base64DecodeStrayByteAtEveryPlace) {
+    std::mt19937 rng(17);
+    const std::string clean = RandomBase64(rng, 100);
+    const std::string alphabet(kAlphabet);
+    const int boundary = DecodeBoundary(clean);
+    for (int b = 1; b < 256; ++b) {
+        if (alphabet.find(static_cast<char>(b)) != std::string::npos) continue;
+        for (std::size_t place = 0; place < 64; ++place) {
+            std::string text = clean;
+            text[place] = static_cast<char>(b);
+            const std::string why = "byte " + std::to_string(b) + " at " + std::to_string(place);
+            ExpectSameDecode(text, boundary - 1, boundary + 1, why);
+            ExpectSameDecode(text, boundary + 40, boundary + 40, why);
+        }
+    }
+}
+
+struct PaddedCase {
+    std::string text;
+    const char* why;
+};
+
+std::string Groups(int count) {
+    std::string s;
+    for (int k = 0; k < count; ++k) s += "QUJD";
+    return s;
+}
+
+// Padding ends no text: the groups after it go on from where it left the
+// output, one or two bytes short of the usual place.
+const PaddedCase kPaddedCases[] = {
+    {"QQ==" + Groups(20), "padded first group"},
+    {Groups(7) + "QUI=" + Groups(12), "padded last group of a block"},
+    {Groups(8) + "QQ==" + Groups(12), "padded first group of the second block"},
+    {Groups(9) + "QQ==" + "QUI=" + Groups(11), "two padded groups in a row"},
+    {Groups(3) + "====" + Groups(16), "a group of padding only"},
+    {Groups(5) + "Q===" + Groups(16), "one character and three pads"},
+    {Groups(15) + "QQ==" + Groups(1), "padding just before the tail"},
+    {Groups(16) + "QUI=", "padding at the very end"},
+    {Groups(16) + "QUI=\r\n" + Groups(16), "padding and a line break between blocks"},
+};
+
+TEST(MimeEquivalence, Base64DecodePaddingInTheMiddle) {
+    for (const auto& c : kPaddedCases) {
+        const int boundary = DecodeBoundary(c.text);
+        ExpectSameDecode(c.text, boundary - 4, boundary + 40, c.why);
+    }
+}
+
+TEST(MimeEquivalence, Base64DecodeLongTextsWithOddBytes) {
+    std::mt19937 rng(18);
+    const std::string alphabet(kAlphabet);
+    const std::string odd = "====\r\n \t-_.\x01\x7F\x80\xFF";
+    for (int round = 0; round < 40; ++round) {
+        const std::string text = RandomText(rng, 3000, alphabet, odd);
+        const int boundary = DecodeBoundary(text);
+        ExpectSameDecode(text, boundary - 2, boundary + 34, "long text with odd bytes");
+    }
+}
+
+#if !defined(_WIN32)
+// Two pages, the second inaccessible; Tail() places `count` bytes so that the
+// last one ends where the guard page begins.
+class GuardedPage {
+public:
+    explicit GuardedPage(std::size_t pages) {
+        page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        length_ = (pages + 1) * page_;
+        void* p = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        base_ = p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+        if (base_ && ::mprotect(base_ + length_ - page_, page_, PROT_NONE) != 0) {
+            ::munmap(base_, length_);
+            base_ = nullptr;
+        }
+    }
+    ~GuardedPage() {
+        if (base_) ::munmap(base_, length_);
+    }
+    GuardedPage(const GuardedPage&) = delete;
+    GuardedPage& operator=(const GuardedPage&) = delete;
+
+    explicit operator bool() const { return base_ != nullptr; }
+    char* Tail(std::size_t count) const { return base_ + length_ - page_ - count; }
+
+private:
+    std::size_t page_ = 0;
+    std::size_t length_ = 0;
+    char* base_ = nullptr;
+};
+
+// The text's terminator and the last byte of dst sit right before an
+// inaccessible page: a read past the terminator or a store past dstSize
+// faults.
+TEST(MimeEquivalence, Base64DecodeStaysInsideTextAndDst) {
+    GuardedPage in(4);
+    GuardedPage out(4);
+    ASSERT_TRUE(in && out);
+    std::mt19937 rng(19);
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 140; ++length) lengths.push_back(length);
+    for (const std::size_t length : {1000u, 4093u, 8000u}) lengths.push_back(length);
+    for (const std::size_t length : lengths) {
+        std::string text = RandomBase64(rng, length);
+        if (length > 40 && length % 3 == 0) text[length - 33] = '\n';  // one block the careful way
+        char* src = in.Tail(length + 1);
+        std::memcpy(src, text.c_str(), length + 1);
+        const int boundary = DecodeBoundary(text);
+        for (int size = boundary < 9 ? 1 : boundary - 8; size <= boundary + 40; ++size) {
+            std::vector<unsigned char> want(static_cast<std::size_t>(size));
+            const int wantResult = RefBase64Decode(text, want);
+            auto* dst = reinterpret_cast<unsigned char*>(out.Tail(static_cast<std::size_t>(size)));
+            std::memset(dst, 0x7F, static_cast<std::size_t>(size));
+            ASSERT_EQ(ZR_Base64_Decode(src, dst, size), wantResult) << "text length " << length << ", dstSize " << size;
+            ASSERT_EQ(std::memcmp(dst, want.data(), want.size()), 0) << "text length " << length << ", dstSize " << size;
+        }
+    }
+}
+#endif
 
 }  // namespace
