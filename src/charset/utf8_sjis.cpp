@@ -47,24 +47,41 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
             // Kana and kanji come in runs of three-byte characters.
             char16_t u[8];
             const unsigned c = zr::platform::detail::DecodeThree8(s + i, u);
-            if (c != 0) {
-                unsigned known = 1;
-                for (unsigned j = 0; j < c; ++j) {
-                    const std::uint16_t e = bytes[u[j]];
-                    known &= e != 0;
-                    k += Put(d + k, e);
+            if (c == 8) {
+                // Eight kana or kanji: when all eight give two bytes, as
+                // nearly all do, their entries are the output as they lie.
+                std::uint16_t e[8];
+                unsigned pairs = 1;
+                for (unsigned j = 0; j < 8; ++j) {
+                    e[j] = bytes[u[j]];
+                    pairs &= SJisLength(e[j]) == 2;
                 }
-                if (known == 0) return kNotModelled;
-                i += 3 * static_cast<std::size_t>(c);
-                continue;
+                if (pairs != 0) {
+                    std::memcpy(d + k, e, 16);
+                    k += 16;
+                    i += 24;
+                    continue;
+                }
             }
-            const unsigned a = static_cast<unsigned>(std::countr_zero(HighBytes(s + i) | 0x10000u));
-            if (a != 0) {
+            unsigned known = 1;
+            for (unsigned j = 0; j < c; ++j) {
+                const std::uint16_t e = bytes[u[j]];
+                known &= e != 0;
+                k += Put(d + k, e);
+            }
+            if (known == 0) return kNotModelled;
+            i += 3 * static_cast<std::size_t>(c);
+            // The run ends here (or there was none): the ASCII after it goes
+            // out at once, without a branch on either count, as the two
+            // alternate too irregularly to predict.
+            unsigned a = 0;
+            if (n - i >= 16) {
+                a = static_cast<unsigned>(std::countr_zero(HighBytes(s + i) | 0x10000u));
                 std::memcpy(d + k, s + i, 16);
                 k += a;
                 i += a;
-                continue;
             }
+            if (c + a != 0) continue;
         }
         const std::uint8_t b = s[i];
         if (b < 0x80) {
