@@ -18,6 +18,8 @@ char16_t OneUnit(const char* text) noexcept {
     return u[0] >= 0xD800 && u[0] <= 0xDFFF ? char16_t{0} : u[0];
 }
 
+}  // namespace
+
 UnitFromSJis BuildUnitFromSJis() noexcept {
     UnitFromSJis t{};
     for (unsigned b = 1; b < 0x100; ++b) {
@@ -70,18 +72,6 @@ SJisFromUnit BuildSJisFromUnit() noexcept {
         t.asciiSame = t.asciiSame && t.bytes[u] == entry;
     }
     return t;
-}
-
-}  // namespace
-
-const UnitFromSJis& UnitFromSJisTable() noexcept {
-    static const UnitFromSJis table = BuildUnitFromSJis();
-    return table;
-}
-
-const SJisFromUnit& SJisFromUnitTable() noexcept {
-    static const SJisFromUnit table = BuildSJisFromUnit();
-    return table;
 }
 
 }  // namespace zr::charset

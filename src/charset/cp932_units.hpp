@@ -33,7 +33,14 @@ constexpr unsigned PairSlot(std::uint8_t lead) noexcept {
                                           : 0x3Fu;
 }
 
-const UnitFromSJis& UnitFromSJisTable() noexcept;
+UnitFromSJis BuildUnitFromSJis() noexcept;
+
+// Asked of the converter on first use (inline, so that the check that it
+// stands costs a call no more than a load).
+inline const UnitFromSJis& UnitFromSJisTable() noexcept {
+    static const UnitFromSJis table = BuildUnitFromSJis();
+    return table;
+}
 
 // UTF-16 to Shift_JIS: the bytes of each unit as they lie in memory, the
 // second 0 for a single byte (a trail byte is never 0); 0 for the units a
@@ -44,7 +51,12 @@ struct SJisFromUnit {
     bool asciiSame;  // units 0x01..0x7F give themselves
 };
 
-const SJisFromUnit& SJisFromUnitTable() noexcept;
+SJisFromUnit BuildSJisFromUnit() noexcept;
+
+inline const SJisFromUnit& SJisFromUnitTable() noexcept {
+    static const SJisFromUnit table = BuildSJisFromUnit();
+    return table;
+}
 
 // How many bytes an entry holds (1 or 2).
 inline unsigned SJisLength(std::uint16_t entry) noexcept {

@@ -189,11 +189,12 @@ TEST(UrlRobustness, ScratchFailureAtEveryStep) {
     }
     ArmFault(FaultKind::kAlloc, 0);
     EXPECT_EQ(ZR_URL_IsSJisEncodeA("%82%A0"), 0);
-    // A URL the one-pass decoder hands back to the steps (a character cut
-    // short): their scratch fails, and dst is as the caller left it.
+    // A URL longer than dst (so not decoded in one pass) whose text the
+    // conversion hands to its steps (a character cut short): their scratch
+    // fails, and dst is as the caller left it.
     ArmFault(FaultKind::kAlloc, 0);
     Buffer<char> a(8);
-    EXPECT_EQ(ZR_URL_DecodeUtf8A("%41%C3", a.get(), 8), -1);
+    EXPECT_EQ(ZR_URL_DecodeUtf8A("%41%41%41%C3", a.get(), 8), -1);
     EXPECT_TRUE(a.Untouched());
     ArmFault(FaultKind::kAlloc, -1);
 }
