@@ -17,4 +17,8 @@ for exe in build-bench/bench/bench_*; do
     TEMP=${TEMP:-/tmp} "$exe" --benchmark_format=json --benchmark_min_time=0.2 > "$out/$name.$i.json"
   done
 done
+# Python's binascii as a further Quoted-Printable decoder, in the same runs.
+for i in $(seq 1 "$runs"); do
+  python3 bench/python_qp.py build-bench/libzr_moji.so build-bench/bench/corpus > "$out/python_qp.$i.json"
+done
 python3 bench/report.py bench/results.md "$out"/*.json
