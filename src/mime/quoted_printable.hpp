@@ -53,6 +53,22 @@ std::int32_t QuotedPrintable_Encode(std::span<const std::uint8_t> src, std::span
 // or -1 when `dst` is full before the text ends or a byte can start no step.
 std::int32_t QuotedPrintable_Decode(std::string_view src, std::span<std::uint8_t> dst) noexcept;
 
+// How the decoder may take runs of plain steps: one step at a time only,
+// sixteen characters at once with SSE2, the same with SSSE3's byte shuffle
+// placing the bytes, or 32 at once with AVX2. QuotedPrintable_Decode takes
+// the fastest that the build and the processor offer; tests run each of the
+// others too, so that every one is held to the step-by-step result on any
+// machine.
+enum class QuotedPrintableBlocks { None, Sse2, Ssse3, Avx2 };
+
+// Whether this build on this processor has `blocks`.
+bool QuotedPrintable_HasBlocks(QuotedPrintableBlocks blocks) noexcept;
+
+// QuotedPrintable_Decode with the given blocks, or with none where they are
+// missing; the result and dst are the same whichever are used.
+std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::string_view src,
+                                        std::span<std::uint8_t> dst) noexcept;
+
 // The value of the (up to) two characters after "=", read as
 // strtol(s, nullptr, 16) reads them; a NUL ends the string early. A "0x"
 // prefix needs a digit after it, which two characters leave no room for, so

@@ -15,9 +15,12 @@
 #include <unistd.h>
 #endif
 
+#include "mime/quoted_printable.hpp"
 #include "zr_moji.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 // The reference coders below follow the rules one group, byte or step at a
 // time, with every room test written out, and no table shared with the
@@ -412,6 +415,211 @@ TEST(MimeEquivalence, Base64DecodeLongTextsWithOddBytes) {
     }
 }
 
+// The Quoted-Printable decoder's block loops, each against the steps: every
+// kind of block this build and processor have, not only the one the export
+// picks, on texts built to put each kind of step at each place of a block.
+using zr::mime::QuotedPrintableBlocks;
+
+struct BlocksCase {
+    QuotedPrintableBlocks blocks;
+    const char* name;
+};
+
+const BlocksCase kAllBlocks[] = {
+    {QuotedPrintableBlocks::None, "steps only"},
+    {QuotedPrintableBlocks::Sse2, "SSE2 blocks"},
+    {QuotedPrintableBlocks::Ssse3, "SSSE3 blocks"},
+    {QuotedPrintableBlocks::Avx2, "AVX2 blocks"},
+};
+
+std::vector<BlocksCase> AvailableBlocks() {
+    std::vector<BlocksCase> available;
+    for (const auto& b : kAllBlocks) {
+        if (zr::mime::QuotedPrintable_HasBlocks(b.blocks)) available.push_back(b);
+    }
+    return available;
+}
+
+int DecodeQuotedPrintableWith(QuotedPrintableBlocks blocks, const std::string& text, std::vector<unsigned char>& dst) {
+    std::fill(dst.begin(), dst.end(), 0x7F);
+    return zr::mime::QuotedPrintable_DecodeWith(blocks, text, dst);
+}
+
+// Every dstSize from well short of the exact fit to past the 32 bytes of
+// room the widest block wants, so that the change from blocks to steps
+// falls on each place near the end of the output.
+void ExpectSameQuotedPrintable(const std::string& text, const std::string& why) {
+    std::vector<unsigned char> roomy(text.size() + 1);
+    const int fit = RefQuotedPrintableDecode(text, roomy);
+    const int boundary = fit < 0 ? static_cast<int>(text.size()) : fit;
+    std::vector<int> sizes = {1, boundary / 2 + 1};
+    for (int size = boundary - 6; size <= boundary + 36; ++size) {
+        if (size >= 1) sizes.push_back(size);
+    }
+    for (const auto& b : AvailableBlocks()) {
+        for (const int size : sizes) {
+            std::vector<unsigned char> want(static_cast<std::size_t>(size));
+            std::vector<unsigned char> got(static_cast<std::size_t>(size));
+            const int wantResult = RefQuotedPrintableDecode(text, want);
+            ASSERT_EQ(DecodeQuotedPrintableWith(b.blocks, text, got), wantResult)
+                << why << ", " << b.name << ", text length " << text.size() << ", dstSize " << size;
+            ASSERT_TRUE(got == want) << why << ", " << b.name << ", text length " << text.size() << ", dstSize "
+                                     << size;
+        }
+    }
+}
+
+// Text of about `length` characters from pieces: literals (printable, tab,
+// CR LF), escapes with digits of either case, soft breaks, and with
+// `oddPerMille` lax escapes, DEL, controls and bytes from 0x80 up.
+std::string RandomQuotedPrintableText(std::mt19937& rng, std::size_t length, unsigned oddPerMille) {
+    static const char kDigits[] = "0123456789ABCDEFabcdef";
+    static const char* const kOdd[] = {"=G1", "=4", "==", "=", "=\n", "=\r", "= 7", "=-1", "=+F", "=0x", "=\xE9",
+                                       "\x7F", "\x01", "\x1F", "\x0B", "\x80", "\xE9", "\xFF"};
+    std::string s;
+    while (s.size() < length) {
+        const unsigned r = rng() % 1000;
+        if (r < oddPerMille) {
+            s += kOdd[rng() % std::size(kOdd)];
+        } else if (r < 400) {
+            s += '=';
+            s += kDigits[rng() % 22];
+            s += kDigits[rng() % 22];
+        } else if (r < 430) {
+            s += "=\r\n";
+        } else if (r < 450) {
+            s += "\r\n";
+        } else if (r < 460) {
+            s += '\t';
+        } else {
+            char c = static_cast<char>(0x20 + rng() % 95);
+            if (c == '=') c = 'Q';
+            s += c;
+        }
+    }
+    s.resize(length);  // may cut an escape short: the text then ends inside it
+    return s;
+}
+
+TEST(MimeEquivalence, QuotedPrintableDecodeBlocksOnRandomText) {
+#if defined(__SSE2__) && !defined(ZR_NO_SIMD)
+    // Where the build has SSE2 the blocks must be there to be tested.
+    ASSERT_TRUE(zr::mime::QuotedPrintable_HasBlocks(QuotedPrintableBlocks::Sse2));
+#endif
+    std::mt19937 rng(20);
+    for (std::size_t length = 0; length <= 200; ++length) {
+        for (const unsigned odd : {0u, 5u, 60u}) {
+            ExpectSameQuotedPrintable(RandomQuotedPrintableText(rng, length, odd),
+                                      "random text, odd pieces per mille " + std::to_string(odd));
+        }
+    }
+    for (const std::size_t length : {1024u, 2047u, 4096u, 5003u}) {
+        for (const unsigned odd : {0u, 1u, 20u}) {
+            ExpectSameQuotedPrintable(RandomQuotedPrintableText(rng, length, odd), "long random text");
+        }
+    }
+}
+
+struct PieceCase {
+    const char* piece;
+    const char* why;
+};
+
+// Each piece is put at every place of the first blocks of clean text, so
+// that an escape starts at each of the last places of a block (its digits
+// in the next), a step that no block takes sits at each place, and the
+// text ends inside an escape.
+const PieceCase kPieces[] = {
+    {"=3D", "escape, capitals"},
+    {"=e9", "escape, small letters"},
+    {"=Af", "escape, mixed case"},
+    {"=\r\n", "soft break"},
+    {"=\r\n=\r\n", "two soft breaks"},
+    {"=G1", "lax escape, no first digit"},
+    {"=4x", "lax escape, one digit"},
+    {"==41", "= as a digit"},
+    {"=\n", "= LF is no soft break"},
+    {"=\rZ", "= CR without LF"},
+    {"\x7F", "DEL"},
+    {"\x01", "control"},
+    {"\xE9", "byte from 0x80 up"},
+    {"\r\n", "hard line break"},
+    {"\t", "tab"},
+};
+
+TEST(MimeEquivalence, QuotedPrintableDecodeEveryPieceAtEveryPlace) {
+    std::mt19937 rng(21);
+    // Literals only, escapes only, and a mix, so that blocks begin at
+    // different distances from the piece.
+    const std::string clean[] = {
+        std::string(64, 'a'),
+        RandomQuotedPrintableText(rng, 96, 0),
+        "=41=42=43=44=45=46=47=48=49=4A=4B=4C=4D=4E=4F=50=51=52=53=54=55=56=57=58=59=5A",
+    };
+    for (const auto& base : clean) {
+        for (const auto& c : kPieces) {
+            for (std::size_t place = 0; place <= 70 && place <= base.size(); ++place) {
+                const std::string why = std::string(c.why) + " at " + std::to_string(place);
+                ExpectSameQuotedPrintable(base.substr(0, place) + c.piece + base.substr(place), why);
+                ExpectSameQuotedPrintable(base.substr(0, place) + c.piece, why + ", ending the text");
+            }
+        }
+    }
+}
+
+// Texts that end one, two or three characters into an escape, at every
+// length around the reach of a block.
+TEST(MimeEquivalence, QuotedPrintableDecodeTextEndingInsideAnEscape) {
+    for (const char* tail : {"=", "=4", "=\r", "=\r\n", "=4F", "=A"}) {
+        for (std::size_t length = 0; length <= 40; ++length) {
+            std::string text(length, 'x');
+            for (std::size_t k = 0; k + 3 <= length; k += 5) text.replace(k, 3, "=5A");
+            ExpectSameQuotedPrintable(text + tail, std::string("tail ") + tail);
+        }
+    }
+}
+
+// Known answers at the edges of a block, each where a block loop could go
+// wrong in its own way.
+struct BlockFaultCase {
+    std::string text;
+    std::string bytes;
+    const char* why;
+};
+
+const BlockFaultCase kBlockFaults[] = {
+    {std::string(14, 'a') + "=41" + std::string(20, 'b'), std::string(14, 'a') + "A" + std::string(20, 'b'),
+     "escape at place 14: one character past the block"},
+    {std::string(15, 'a') + "=41" + std::string(20, 'b'), std::string(15, 'a') + "A" + std::string(20, 'b'),
+     "escape at place 15: two characters past the block"},
+    {std::string(15, 'a') + "=4G" + std::string(20, 'b'), std::string(15, 'a') + "\x04" + std::string(20, 'b'),
+     "lax escape at place 15: its second digit is past the block"},
+    {std::string(30, 'a') + "=41" + std::string(40, 'b'), std::string(30, 'a') + "A" + std::string(40, 'b'),
+     "escape at place 30: one character past a wide block"},
+    {std::string(31, 'a') + "=41" + std::string(40, 'b'), std::string(31, 'a') + "A" + std::string(40, 'b'),
+     "escape at place 31: two characters past a wide block"},
+    {std::string(31, 'a') + "=4G" + std::string(40, 'b'), std::string(31, 'a') + "\x04" + std::string(40, 'b'),
+     "lax escape at place 31: its second digit is past a wide block"},
+    {std::string(10, 'a') + "=\r\n" + std::string(20, 'b'), std::string(10, 'a') + std::string(20, 'b'),
+     "soft break writes nothing"},
+    {std::string(10, 'a') + "=\r\r" + std::string(20, 'b'), std::string(10, 'a') + "\0"s + std::string(20, 'b'),
+     "= CR CR is a lax escape"},
+    {"a\r\nb" + std::string(20, 'c'), "a\r\nb" + std::string(20, 'c'), "CR LF after a literal is no soft break"},
+    {"=3d=7E=00=ff" + std::string(20, '~'), "=~\0\xFF"s + std::string(20, '~'), "digits of either case"},
+};
+
+TEST(MimeEquivalence, QuotedPrintableDecodeBlockEdges) {
+    for (const auto& b : AvailableBlocks()) {
+        for (const auto& c : kBlockFaults) {
+            std::vector<unsigned char> dst(c.bytes.size() + 20);
+            ASSERT_EQ(DecodeQuotedPrintableWith(b.blocks, c.text, dst), static_cast<int>(c.bytes.size()))
+                << c.why << ", " << b.name;
+            EXPECT_EQ(std::string(dst.begin(), dst.begin() + static_cast<std::ptrdiff_t>(c.bytes.size())), c.bytes)
+                << c.why << ", " << b.name;
+        }
+    }
+}
+
 #if !defined(_WIN32)
 // Two pages, the second inaccessible; Tail() places `count` bytes so that the
 // last one ends where the guard page begins.
@@ -466,6 +674,50 @@ TEST(MimeEquivalence, Base64DecodeStaysInsideTextAndDst) {
             std::memset(dst, 0x7F, static_cast<std::size_t>(size));
             ASSERT_EQ(ZR_Base64_Decode(src, dst, size), wantResult) << "text length " << length << ", dstSize " << size;
             ASSERT_EQ(std::memcmp(dst, want.data(), want.size()), 0) << "text length " << length << ", dstSize " << size;
+        }
+    }
+}
+
+// The same for Quoted-Printable text, with every kind of block. The
+// internal decoder is given the text with its last character right before
+// the inaccessible page, no terminator after it: nothing past the text may
+// be read, not even a terminator that happens to be there.
+TEST(MimeEquivalence, QuotedPrintableDecodeStaysInsideTextAndDst) {
+    GuardedPage bareIn(4);
+    GuardedPage terminatedIn(4);
+    GuardedPage out(4);
+    ASSERT_TRUE(bareIn && terminatedIn && out);
+    std::mt19937 rng(22);
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 100; ++length) lengths.push_back(length);
+    for (const std::size_t length : {1000u, 4093u, 8000u}) lengths.push_back(length);
+    for (const std::size_t length : lengths) {
+        const std::string text = RandomQuotedPrintableText(rng, length, length % 3 == 0 ? 10 : 0);
+        char* bare = bareIn.Tail(length);
+        std::memcpy(bare, text.data(), length);
+        char* src = terminatedIn.Tail(length + 1);
+        std::memcpy(src, text.c_str(), length + 1);
+        std::vector<unsigned char> roomy(length + 1);
+        const int fit = RefQuotedPrintableDecode(text, roomy);
+        const int boundary = fit < 0 ? static_cast<int>(length) : fit;
+        for (int size = boundary < 7 ? 1 : boundary - 6; size <= boundary + 36; ++size) {
+            std::vector<unsigned char> want(static_cast<std::size_t>(size));
+            const int wantResult = RefQuotedPrintableDecode(text, want);
+            auto* dst = reinterpret_cast<unsigned char*>(out.Tail(static_cast<std::size_t>(size)));
+            for (const auto& b : AvailableBlocks()) {
+                std::memset(dst, 0x7F, static_cast<std::size_t>(size));
+                ASSERT_EQ(zr::mime::QuotedPrintable_DecodeWith(b.blocks, std::string_view(bare, length),
+                                                               {dst, static_cast<std::size_t>(size)}),
+                          wantResult)
+                    << b.name << ", text length " << length << ", dstSize " << size;
+                ASSERT_EQ(std::memcmp(dst, want.data(), want.size()), 0)
+                    << b.name << ", text length " << length << ", dstSize " << size;
+            }
+            std::memset(dst, 0x7F, static_cast<std::size_t>(size));
+            ASSERT_EQ(ZR_QuotedPrintable_Decode(src, dst, size), wantResult)
+                << "export, text length " << length << ", dstSize " << size;
+            ASSERT_EQ(std::memcmp(dst, want.data(), want.size()), 0)
+                << "export, text length " << length << ", dstSize " << size;
         }
     }
 }
