@@ -1,5 +1,6 @@
 // base64.cpp - Base64 encoder and decoder over plain bytes.
 #include "mime/base64.hpp"
+#include "mime/cpu.hpp"
 
 #include <bit>
 #include <cstring>
@@ -187,14 +188,6 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
     return {offset, pos};
 }
 
-// Asked once: the answer cannot change while the process runs.
-bool HasAvx2() noexcept {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 #endif
 
 std::int32_t Base64_EncodeChecked(std::span<const std::uint8_t> src, std::span<char> dst) noexcept {
@@ -313,7 +306,7 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
     std::size_t offset = 0;
     std::size_t pos = 0;
 #if defined(ZR_MIME_AVX2)
-    if (HasAvx2()) {
+    if (CpuHasAvx2()) {
         const DecodeProgress done = Base64_DecodeBlocksAvx2(src, dst);
         offset = done.offset;
         pos = done.pos;

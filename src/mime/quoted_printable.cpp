@@ -1,5 +1,6 @@
 // quoted_printable.cpp - Quoted-Printable encoder and decoder over plain bytes.
 #include "mime/quoted_printable.hpp"
+#include "mime/cpu.hpp"
 
 #include <bit>
 #include <cstring>
@@ -355,22 +356,10 @@ QuotedPrintable_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> d
 }
 
 // Asked once: the answer cannot change while the process runs.
-bool HasSsse3() noexcept {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("ssse3") != 0;
-    }();
-    return has;
-}
+bool HasSsse3() noexcept { return CpuHasSsse3(); }
 
 // The wide blocks hand what they leave near the end to the SSSE3 ones.
-bool HasAvx2() noexcept {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has && HasSsse3();
-}
+bool HasAvx2() noexcept { return CpuHasAvx2() && CpuHasSsse3(); }
 #endif
 #endif
 
