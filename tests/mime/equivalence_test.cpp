@@ -351,6 +351,25 @@ TEST(MimeEquivalence, Base64DecodeEveryCharacterInEveryLane) {
     }
 }
 
+// Every byte value at every place of two 24-byte blocks, so each of the 64
+// values comes out of every lane of the encoder's blocks, and every length
+// up to a few blocks, so the blocks hand over to the groups at each phase.
+TEST(MimeEquivalence, Base64EncodeEveryByteInEveryLaneAndEveryLength) {
+    std::mt19937 rng(21);
+    for (int shift = 0; shift < 256; ++shift) {
+        std::string bytes(60, '\0');
+        for (std::size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>((k * 37 + static_cast<std::size_t>(shift)) & 0xFF);
+        const int boundary = static_cast<int>((bytes.size() + 2) / 3 * 4) + 1;
+        ExpectSame<char>(bytes, boundary, rng, RefBase64Encode, Base64Encode, "byte rotation");
+    }
+    for (std::size_t length = 0; length <= 100; ++length) {
+        std::string bytes(length, '\0');
+        for (auto& b : bytes) b = static_cast<char>(rng());
+        const int boundary = static_cast<int>((length + 2) / 3 * 4) + 1;
+        ExpectSame<char>(bytes, boundary, rng, RefBase64Encode, Base64Encode, "every length");
+    }
+}
+
 // One byte from outside the alphabet ("=", line breaks, spaces, the bytes
 // next to the alphabet's ranges, bytes from 0x80 up) at every place of the
 // first two 32-character blocks: it must send exactly its block the careful
