@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench.sh [RUNS] - builds the benchmarks, runs every suite RUNS times (5 by
 # default) in separate processes, and writes the table of medians and ratios
-# to bench/results.md (bench/README.md quotes it).
+# to bench/results.md and into bench/README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
@@ -21,4 +21,4 @@ done
 for i in $(seq 1 "$runs"); do
   python3 bench/python_qp.py build-bench/libzr_moji.so build-bench/bench/corpus > "$out/python_qp.$i.json"
 done
-python3 bench/report.py bench/results.md "$out"/*.json
+python3 bench/report.py --readme bench/README.md bench/results.md "$out"/*.json
