@@ -189,10 +189,11 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
 
 // Encodes blocks of 24 bytes (eight whole groups) into 32 characters each
 // while 28 bytes are left (each lane loads 16, the second starting 12 in, so
-// no load passes the end); the caller has made sure dst holds every group. Each group's bytes go to a 32-bit cell as b1 b0 b2 b1,
-// where two multiplies move its four six-bit values to the cell's four
-// bytes; values become characters by an offset chosen by range ("A", "a",
-// the digits, "+", "/").
+// no load passes the end); the caller has made sure dst holds every group.
+// Each group's bytes go to a 32-bit cell as b1 b0 b2 b1, where two
+// multiplies move its four six-bit values to the cell's four bytes; values
+// become characters by an offset chosen by range ("A", "a", the digits, "+",
+// "/").
 __attribute__((target("avx2"))) BlockProgress
 Base64_EncodeBlocksAvx2(std::span<const std::uint8_t> src, char* out) noexcept {
     const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1, 4, 3, 5,

@@ -358,7 +358,9 @@ TEST(MimeEquivalence, Base64EncodeEveryByteInEveryLaneAndEveryLength) {
     std::mt19937 rng(21);
     for (int shift = 0; shift < 256; ++shift) {
         std::string bytes(60, '\0');
-        for (std::size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>((k * 37 + static_cast<std::size_t>(shift)) & 0xFF);
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            bytes[k] = static_cast<char>((k * 37 + static_cast<std::size_t>(shift)) & 0xFF);
+        }
         const int boundary = static_cast<int>((bytes.size() + 2) / 3 * 4) + 1;
         ExpectSame<char>(bytes, boundary, rng, RefBase64Encode, Base64Encode, "byte rotation");
     }
