@@ -16,7 +16,7 @@
 // Where the compiler can build a function for a chosen instruction set and
 // ask the processor for it, the SSSE3 byte shuffle places a block's bytes,
 // and AVX2 takes blocks of 32 characters.
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#if defined(ZR_MIME_CPU_DISPATCH)
 #define ZR_MIME_QP_DISPATCH 1
 #include <immintrin.h>
 #endif
@@ -354,12 +354,6 @@ QuotedPrintable_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> d
     }
     return at;
 }
-
-// Asked once: the answer cannot change while the process runs.
-bool HasSsse3() noexcept { return CpuHasSsse3(); }
-
-// The wide blocks hand what they leave near the end to the SSSE3 ones.
-bool HasAvx2() noexcept { return CpuHasAvx2() && CpuHasSsse3(); }
 #endif
 #endif
 
@@ -483,29 +477,17 @@ std::int32_t QuotedPrintable_Encode(std::span<const std::uint8_t> src, std::span
 }
 
 bool QuotedPrintable_HasBlocks(QuotedPrintableBlocks blocks) noexcept {
-    switch (blocks) {
-    case QuotedPrintableBlocks::None:
-        return true;
-    case QuotedPrintableBlocks::Sse2:
+    if (blocks == QuotedPrintableBlocks::None) return true;
+#if defined(ZR_MIME_QP_DISPATCH)
+    if (blocks == QuotedPrintableBlocks::Ssse3) return CpuHasSsse3();
+    // The wide blocks hand what they leave near the end to the SSSE3 ones.
+    if (blocks == QuotedPrintableBlocks::Avx2) return CpuHasAvx2() && CpuHasSsse3();
+#endif
 #if defined(ZR_MIME_QP_SSE2)
-        return true;
+    return blocks == QuotedPrintableBlocks::Sse2;
 #else
-        return false;
-#endif
-    case QuotedPrintableBlocks::Ssse3:
-#if defined(ZR_MIME_QP_DISPATCH)
-        return HasSsse3();
-#else
-        return false;
-#endif
-    case QuotedPrintableBlocks::Avx2:
-#if defined(ZR_MIME_QP_DISPATCH)
-        return HasAvx2();
-#else
-        return false;
-#endif
-    }
     return false;
+#endif
 }
 
 std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::string_view src,
