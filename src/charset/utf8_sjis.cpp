@@ -6,7 +6,7 @@
 
 #include "charset/blocks.hpp"
 #include "charset/byte_class.hpp"
-#include "platform/utf8_lanes.hpp"
+#include "codepage/utf8_lanes.hpp"
 
 namespace zr::charset {
 namespace {
@@ -46,7 +46,7 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
         if (n - i >= 32) {
             // Kana and kanji come in runs of three-byte characters.
             char16_t u[8];
-            const unsigned c = zr::platform::detail::DecodeThree8(s + i, u);
+            const unsigned c = zr::codepage::DecodeThree8(s + i, u);
             if (c == 8) {
                 // Eight kana or kanji: when all eight give two bytes, as
                 // nearly all do, their entries are the output as they lie.

@@ -12,7 +12,7 @@
 #include "platform/codepage.hpp"
 
 namespace tables {
-#include "platform/cp932_tables.inc"
+#include "codepage/cp932_tables.inc"
 }
 
 namespace {
@@ -44,9 +44,9 @@ TEST(Cp932Tables, MatchTheGeneratorOutput) {
     while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) generated.append(chunk, got);
     const int status = ::pclose(pipe);
     ASSERT_EQ(status, 0) << command;
-    const std::string committed = ReadFile(root + "/src/platform/cp932_tables.inc");
+    const std::string committed = ReadFile(root + "/src/codepage/cp932_tables.inc");
     ASSERT_FALSE(committed.empty());
-    EXPECT_TRUE(generated == committed) << "src/platform/cp932_tables.inc is stale: rerun tools/gen_cp932.py";
+    EXPECT_TRUE(generated == committed) << "src/codepage/cp932_tables.inc is stale: rerun tools/gen_cp932.py";
 #endif
 }
 

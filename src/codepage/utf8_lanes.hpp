@@ -13,7 +13,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 
 #if defined(ZR_UTF8_LANES_SSE2)
 // Four characters of three bytes at s, one per 32-bit lane, as units;
@@ -78,4 +78,4 @@ inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
 #endif
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

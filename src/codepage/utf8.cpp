@@ -1,14 +1,14 @@
-// utf8_posix.cpp - UTF-8 <-> UTF-16 with the host converter's replacement rules.
+// utf8.cpp - UTF-8 <-> UTF-16 with the host converter's replacement rules.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
-#include "platform/utf8_lanes.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
+#include "codepage/utf8_lanes.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -239,4 +239,4 @@ int WideToUtf8(const char16_t* src, std::size_t n, char* dst, int capacity) noex
                            [&](auto& sink) { return EncodeUtf8(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

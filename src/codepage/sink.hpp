@@ -1,4 +1,4 @@
-// codepage_sink.hpp - output sinks shared by the library's own code-page coders.
+// sink.hpp - output sinks shared by the library's own code-page coders.
 //
 // Each coder is written once as a template over its sink and emits whole
 // pieces (a character, a byte pair, a UTF-7 "padded digit and '-'"), so the
@@ -30,7 +30,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 
 template <class T>
 class CountSink {
@@ -222,4 +222,4 @@ int RunWithCapacity(T* dst, int capacity, std::uint64_t worst, Convert&& convert
     return convert(sink) ? static_cast<int>(sink.count()) : 0;
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

@@ -1,16 +1,16 @@
-// cp932_posix.cpp - code page 932 <-> UTF-16 from the published best-fit tables.
+// cp932.cpp - code page 932 <-> UTF-16 from the published best-fit tables.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
-#include "platform/cp932_tables.inc"
+#include "codepage/cp932_tables.inc"
 
 // Flipping bit 5 turns the two lead-byte ranges 0x81..0x9F and 0xE0..0xFC
 // into the one range 0xA1..0xDC, in the order of the rows of
@@ -241,4 +241,4 @@ int WideToCp932(const char16_t* src, std::size_t n, char* dst, int capacity) noe
                            [&](auto& sink) { return EncodeCp932(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

@@ -1,13 +1,13 @@
-// utf7_posix.cpp - UTF-7 <-> UTF-16 in the host converter's dialect.
+// utf7.cpp - UTF-7 <-> UTF-16 in the host converter's dialect.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
 constexpr char kBase64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -252,4 +252,4 @@ int WideToUtf7(const char16_t* src, std::size_t n, char* dst, int capacity) noex
                            [&](auto& sink) { return EncodeUtf7(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage
