@@ -22,7 +22,7 @@ constexpr bool IsEucJisByte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 
 // capacity decisions of the JIS step it stands for. It models only units
 // of two JIS X 0208 bytes and single bytes other than ESC: anything else
 // (a unit that is not JIS X 0208, 0x80 that ends the JIS text, an ESC that
-// the JIS reader would take for an escape) is kUnclean.
+// the JIS reader would take for an escape) is kDeclined.
 template <bool kToSJis>
 LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept {
     const std::uint8_t* s = src.data();
@@ -53,7 +53,7 @@ LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, 
                     continue;
                 }
             }
-            if (kToSJis && s[i] == kEsc) return {LoopOutcome::kUnclean, 0};
+            if (kToSJis && s[i] == kEsc) return {LoopOutcome::kDeclined, 0};
             if (j >= limit) return {LoopOutcome::kNoRoom, 0};
             out[o] = s[i];
             advance(1, 1, 1);
@@ -79,7 +79,7 @@ LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, 
                 }
             }
             if (kToSJis) {
-                if (!IsEucJisByte(s[i]) || !IsEucJisByte(s[i + 1])) return {LoopOutcome::kUnclean, 0};
+                if (!IsEucJisByte(s[i]) || !IsEucJisByte(s[i + 1])) return {LoopOutcome::kDeclined, 0};
                 if (limit - j < 2) return {LoopOutcome::kNoRoom, 0};
                 std::uint8_t jis[2];
                 EucPairToJis(s + i, jis);

@@ -71,7 +71,7 @@ LoopResult SJisToJisOrEuc(std::span<const std::uint8_t> src, std::uint8_t* out, 
                     continue;
                 }
             }
-            if (kToEuc && s[i] == kEsc) return {LoopOutcome::kUnclean, 0};
+            if (kToEuc && s[i] == kEsc) return {LoopOutcome::kDeclined, 0};
             if (j >= limit) return {LoopOutcome::kNoRoom, 0};
             out[o] = s[i];
             advance(1, 1, 1);

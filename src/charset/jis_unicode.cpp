@@ -60,7 +60,8 @@ UnitsResult JisToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                        const UnitTable& t) noexcept {
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
-    constexpr UnitsResult kNotModelled{false, 0, 0};
+    constexpr UnitsResult kDeclined{true, 0, 0};
+    if (!t.usable) return kDeclined;
     std::size_t i = 0;
     std::size_t k = 0;
     std::size_t m = 0;
@@ -94,10 +95,10 @@ UnitsResult JisToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                 i += static_cast<std::size_t>(len);
                 if (i >= n) break;
                 if (kanji) {
-                    if (!pair(s + i)) return kNotModelled;
+                    if (!pair(s + i)) return kDeclined;
                     i += 2;
                 } else {
-                    if (!single(s[i])) return kNotModelled;
+                    if (!single(s[i])) return kDeclined;
                     i += 1;
                 }
                 continue;
@@ -122,13 +123,13 @@ UnitsResult JisToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                     // the run; the first unit is taken whatever it is.
                     if (b != 0 && s[i] == kEsc) break;
                 }
-                if (!pair(s + i)) return kNotModelled;
+                if (!pair(s + i)) return kDeclined;
                 i += 2;
             } while (i < n && s[i] != kEsc);
         } else {
             // The first byte is taken even when it is an ESC that starts no
             // escape; the run goes on to the next ESC.
-            if (!single(s[i])) return kNotModelled;
+            if (!single(s[i])) return kDeclined;
             i += 1;
             while (i < n && s[i] != kEsc) {
                 if (n - i >= blocks::kBlock && cap - k >= blocks::kBlock && blocks::WidenPlainAscii(s + i, d + k)) {
@@ -137,12 +138,12 @@ UnitsResult JisToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                     m += blocks::kBlock;
                     continue;
                 }
-                if (!single(s[i])) return kNotModelled;
+                if (!single(s[i])) return kDeclined;
                 i += 1;
             }
         }
     }
-    return {true, k, m};
+    return {false, k, m};
 }
 
 // The reading is that of EucToJis: ESC $ @ before each run of units, ESC ( B
@@ -153,7 +154,8 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                        const UnitTable& t) noexcept {
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
-    constexpr UnitsResult kNotModelled{false, 0, 0};
+    constexpr UnitsResult kDeclined{true, 0, 0};
+    if (!t.usable) return kDeclined;
     std::size_t i = 0;
     std::size_t k = 0;
     std::size_t j = 0;
@@ -167,7 +169,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                 j += blocks::kBlock;
                 continue;
             }
-            if (s[i] == kEsc || k >= cap) return kNotModelled;
+            if (s[i] == kEsc || k >= cap) return kDeclined;
             d[k++] = s[i++];
             j += 1;
         }
@@ -193,7 +195,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
             }
             const std::uint8_t h = static_cast<std::uint8_t>(s[i] ^ 0x80);
             const std::uint8_t l = static_cast<std::uint8_t>(s[i + 1] ^ 0x80);
-            if (!IsJisByte(h) || !IsJisByte(l) || k >= cap) return kNotModelled;
+            if (!IsJisByte(h) || !IsJisByte(l) || k >= cap) return kDeclined;
             d[k++] = t.pair[Index(h, l)];
             i += 2;
             j += 2;
@@ -201,7 +203,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
         if (i >= n) break;
         j += 3;
     }
-    return {true, k, j};
+    return {false, k, j};
 }
 
 }  // namespace zr::charset

@@ -33,7 +33,8 @@ inline std::size_t Put(std::uint8_t* d, std::uint16_t entry) noexcept {
 }  // namespace
 
 DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d, const SJisFromUnit& table) noexcept {
-    constexpr DirectResult kNotModelled{false, 0};
+    constexpr DirectResult kDeclined{true, 0};
+    if (!table.asciiSame) return kDeclined;
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
     const std::uint16_t* bytes = table.bytes;
@@ -69,7 +70,7 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
                 known &= e != 0;
                 k += Put(d + k, e);
             }
-            if (known == 0) return kNotModelled;
+            if (known == 0) return kDeclined;
             i += 3 * static_cast<std::size_t>(c);
             // The run ends here (or there was none): the ASCII after it goes
             // out at once, without a branch on either count, as the two
@@ -101,13 +102,13 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
             u = static_cast<char16_t>((b & 0x0F) << 12 | (b1 & 0x3F) << 6 | (s[i + 2] & 0x3F));
             i += 3;
         } else {
-            return kNotModelled;
+            return kDeclined;
         }
         const std::uint16_t e = bytes[u];
-        if (e == 0) return kNotModelled;
+        if (e == 0) return kDeclined;
         k += Put(d + k, e);
     }
-    return {true, k};
+    return {false, k};
 }
 
 }  // namespace zr::charset
