@@ -13,6 +13,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -29,6 +30,25 @@
 namespace zr::charset::blocks {
 
 inline constexpr std::size_t kBlock = 16;
+
+// One block step of a loop whose input, JIS and output indexes move
+// together: with `left` bytes of text and `room` bytes of output left,
+// `step()` converts a block and answers the bytes it took, `take(k)` moves
+// the indexes. True when the step took bytes and the loop goes round again;
+// false leaves the next unit to the scalar step. A whole block moves by the
+// constant, so that the next load need not wait for this block's count.
+template <class StepFn, class TakeFn>
+inline bool TakeBlock(std::size_t left, std::size_t room, StepFn step, TakeFn take) noexcept {
+    if (left < kBlock || room < kBlock) return false;
+    const unsigned k = step();
+    if (k == kBlock) {
+        take(kBlock);
+        return true;
+    }
+    if (k == 0) return false;
+    take(k);
+    return true;
+}
 
 #if defined(ZR_CHARSET_SSE2)
 
