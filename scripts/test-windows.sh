@@ -35,48 +35,12 @@ cmake -S . -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-ming
 echo "== native build"
 cmake -S . -B "$nat" -G Ninja -DZR_BUILD_TESTS=OFF -DZR_BUILD_CLI=OFF >/dev/null
 
-# ZR_Basis.dll's import library must carry the decorated __stdcall names that
-# ZR_Moji.dll's code refers to (see cmake/ZRStdcallImplib.cmake); one built
-# without that step is remade here.
-if cmake --build "$win" --target zr_basis -j "$jobs"; then
-  basis_implib=$(find "$win" -name 'libZR_Basis.dll.a' -print -quit)
-  if ! i686-w64-mingw32-nm "$basis_implib" | grep -q '__imp__ZR_TextFileOpenW@'; then
-    echo "!! $basis_implib lacks the decorated names; remade with dlltool" >&2
-    cmake -DHEADER=basis/include/zr_basis.h -DCALL=BASIS_CALL -DDLL="${basis_implib%/*}/ZR_Basis.dll" \
-      -DIMPLIB="$basis_implib" -DDLLTOOL=i686-w64-mingw32-dlltool -P cmake/ZRStdcallImplib.cmake
-  fi
-fi
-
-# The whole library, or - while some exports are still missing - the
-# subsystems that build, linked by hand, so that those can be compared.
-linked=1
 if ! cmake --build "$win" --target zr_moji -j "$jobs" || ! cmake --build "$nat" --target zr_moji -j "$jobs"; then
-  echo "!! the full library does not link yet; comparing a partial one" >&2
-  linked=0
-  status=1
+  echo "!! the library does not build" >&2
+  exit 1
 fi
-
 win_dll=$win/ZR_Moji.dll
 nat_lib=$nat/libzr_moji.so
-if [ "$linked" = 0 ]; then
-  mkdir -p "$win/partial" "$nat/partial"
-  objs_w=() objs_n=()
-  for sub in platform charset ebcdic mime url codetable; do
-    if cmake --build "$win" --target zr_$sub -j "$jobs" >/dev/null 2>&1 &&
-       cmake --build "$nat" --target zr_$sub -j "$jobs" >/dev/null 2>&1; then
-      mapfile -t -O "${#objs_w[@]}" objs_w < <(find "$win/CMakeFiles/zr_$sub.dir" -name '*.obj')
-      mapfile -t -O "${#objs_n[@]}" objs_n < <(find "$nat/CMakeFiles/zr_$sub.dir" -name '*.o')
-    else
-      echo "!! subsystem $sub does not build; left out" >&2
-    fi
-  done
-  basis_implib=$(find "$win" -name 'libZR_Basis.dll.a' -print -quit)
-  i686-w64-mingw32-g++ -shared -o "$win/partial/ZR_Moji.dll" "${objs_w[@]}" ${basis_implib:+"$basis_implib"} \
-    -static -static-libgcc -static-libstdc++ -Wl,--kill-at
-  g++ -shared -o "$nat/partial/libzr_moji.so" "${objs_n[@]}"
-  win_dll=$win/partial/ZR_Moji.dll
-  nat_lib=$nat/partial/libzr_moji.so
-fi
 basis_dll=$(find "$win" -name 'ZR_Basis.dll' -not -path '*/diffrun/*' -print -quit)
 
 echo "== export tables"
@@ -88,16 +52,11 @@ run=$win/diffrun
 mkdir -p "$run" "$nat/tmp"
 cp "$win_dll" "$run/ZR_Moji.dll"
 [ -n "$basis_dll" ] && cp "$basis_dll" "$run/"
-if [ "$linked" = 1 ]; then
-  # Through the header and the import library, as a C caller links.
-  i686-w64-mingw32-g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp \
-    "$win/libZR_Moji.dll.a" -static
-  g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$nat/diff_driver" tests/windows/diff_driver.cpp \
-    -L"$nat" -lzr_moji -Wl,-rpath,"$nat"
-else
-  i686-w64-mingw32-g++ "${cxxflags[@]}" -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp -static
-  g++ "${cxxflags[@]}" -o "$nat/diff_driver" tests/windows/diff_driver.cpp -ldl
-fi
+# Through the header and the import library, as a C caller links.
+i686-w64-mingw32-g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp \
+  "$win/libZR_Moji.dll.a" -static
+g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$nat/diff_driver" tests/windows/diff_driver.cpp \
+  -L"$nat" -lzr_moji -Wl,-rpath,"$nat"
 
 echo "== vectors"
 host_data=$root/../shared/data/host
@@ -115,7 +74,7 @@ TEMP=$nat/tmp "$nat/diff_driver" "$nat_lib" <"$nat/vectors.tsv" >"$nat/native.ou
   echo "!! native driver failed (exit $?)" >&2; status=1; }
 echo "   $(( $(date +%s) - start )) s"
 
-if [ "$sanitize" = 1 ] && [ "$linked" = 1 ]; then
+if [ "$sanitize" = 1 ]; then
   echo "== native run, AddressSanitizer + UBSan"
   asan=$nat/asan
   cmake -S . -B "$asan" -G Ninja -DZR_BUILD_TESTS=OFF -DZR_BUILD_CLI=OFF -DZR_SANITIZE=ON >/dev/null
@@ -145,10 +104,8 @@ wineserver -w || true
 echo "   $(( $(date +%s) - start )) s"
 
 echo "== compare"
-require=()
-[ "$linked" = 1 ] && require=(--require-all)
 python3 tests/windows/compare.py "$nat/native.out" "$win/wine.out" tests/windows/known_differences.tsv \
-  "${require[@]}" || status=1
+  --require-all || status=1
 
 [ "$status" = 0 ] && echo "Windows tests passed" || echo "Windows tests FAILED"
 exit "$status"

@@ -18,8 +18,12 @@ The tables are the published data as they stand: no entry is changed. A
 lead byte before a byte that is not a trail byte, and a pair without an
 entry, decode to the code page's default unit U+30FB at run time.
 
-Usage: python3 tools/gen_cp932.py ../shared/data/bestfit932.txt > src/codepage/cp932_tables.inc
+Usage: gen_cp932.py BESTFIT932_TXT              > src/codepage/cp932_tables.inc
+       gen_cp932.py BESTFIT932_TXT --check INC  exit 0 when INC is current,
+                                                1 when it differs, 77 when
+                                                BESTFIT932_TXT is missing.
 """
+import os
 import sys
 
 NO_CODE = 0xFFFF  # no byte sequence of code page 932 has this value
@@ -98,10 +102,22 @@ def is_lead(b):
 
 
 def main():
-    if len(sys.argv) != 2:
+    args = sys.argv[1:]
+    if len(args) not in (1, 3) or (len(args) == 3 and args[1] != "--check"):
         sys.stderr.write(__doc__)
         return 2
-    mb, pairs, wc = parse_and_build(sys.argv[1])
+    if not os.path.exists(args[0]):
+        print("no %s: skipped" % args[0], file=sys.stderr)
+        return 77
+    text = render(*parse_and_build(args[0]))
+    if len(args) == 3:
+        with open(args[2], encoding="utf-8") as f:
+            return 0 if f.read() == text else 1
+    sys.stdout.write(text)
+    return 0
+
+
+def render(mb, pairs, wc):
     leads = [b for b in range(256) if is_lead(b)]
     assert len(leads) == 60
     assert len(mb) == 196 and all(not is_lead(b) for b in mb)
@@ -168,8 +184,7 @@ def main():
     for k in range(0, len(items), 6):
         w("    " + " ".join("{0x%04X, 0x%04X}," % it for it in items[k:k + 6]))
     w("};")
-    sys.stdout.write("\n".join(out) + "\n")
-    return 0
+    return "\n".join(out) + "\n"
 
 
 def parse_and_build(path):
