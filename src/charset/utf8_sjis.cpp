@@ -13,7 +13,7 @@ namespace {
 
 // Bit k set when byte s[k] is 0x80 or above, for the 16 bytes at s.
 inline unsigned HighBytes(const std::uint8_t* s) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     return blocks::Mask(blocks::Load(s));
 #else
     unsigned m = 0;

@@ -97,7 +97,7 @@ static_assert(AsciiIsIdentity(), "code page 932 tables no longer keep ASCII as i
 // text (no terminator among them), so every lead byte there has a second
 // byte that is not 0 and makes a pair with it.
 inline unsigned DecodePairs8(const std::uint8_t* s, char16_t* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     // Lane k holds byte 2k (the lead candidate) low and byte 2k + 1 high.
     const __m128i lead = _mm_xor_si128(_mm_and_si128(v, _mm_set1_epi16(0x00FF)), _mm_set1_epi16(0x20));

@@ -53,7 +53,7 @@ constexpr bool IsDirect(char16_t u) noexcept { return u < 0x80 && kTables.direct
 
 // Bit k set when s[k] is '+', for the 16 bytes at s.
 inline unsigned PlusBytes16(const std::uint8_t* s) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('+'))));
 #else

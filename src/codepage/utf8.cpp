@@ -121,7 +121,7 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
 // bytes and moves on by its length, so up to 25 bytes are stored at d (by
 // the plain loop also before it finds a unit of another kind).
 inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i zero = _mm_setzero_si128();
     const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
