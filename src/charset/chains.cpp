@@ -36,6 +36,21 @@ std::int32_t ClearingChain(const In* src, Out* dst, std::int32_t dstSize, Body b
     return body(n, size, mid.get());
 }
 
+// The start of the chains that leave dst untouched until their last step:
+// the first scratch buffer, taken where the first step takes it, then the
+// checks of the step that measures src; a refusal gives -1 with dst as the
+// caller left it. `body(n, first)` gets src's length and that scratch of
+// dstSize elements.
+template <class Mid, class In, class Out, class Body>
+std::int32_t UntouchedChain(const In* src, Out* dst, std::int32_t dstSize, Body body) noexcept {
+    if (api::NullOrNegativeSize(src, dst, dstSize)) return -1;
+    Scratch<Mid> first(dstSize);
+    if (!first) return -1;
+    const std::size_t n = LengthUpTo(src, dstSize);
+    if (EmptyOrTooLong(n, dstSize)) return -1;
+    return body(n, first.get());
+}
+
 // Whether the JIS form of any text of n bytes fits dstSize with its NUL.
 // Each kanji run adds at most two escapes of 3 bytes and takes at least two
 // bytes of text (one for an odd last byte, which gives two), with a single
@@ -81,32 +96,29 @@ std::int32_t EucToSJisChain(const char* src, char* dst, std::int32_t dstSize) no
 }
 
 std::int32_t SJisToEucChain(const char* src, char* dst, std::int32_t dstSize) noexcept {
-    if (api::NullOrNegativeSize(src, dst, dstSize)) return -1;
-    Scratch<char> mid(dstSize);
-    if (!mid) return -1;
-    // The checks of the JIS step; dst is not touched when it fails.
-    const std::size_t n = LengthUpTo(src, dstSize);
-    if (EmptyOrTooLong(n, dstSize)) return -1;
-    const std::size_t size = static_cast<std::size_t>(dstSize);
-    // The one pass writes into the scratch buffer, since only its end tells
-    // whether the JIS step fits or meets a user-defined character, either
-    // of which leaves dst untouched.
-    const LoopResult r = SJisToEucViaJis({Bytes(src), n}, Bytes(mid.get()), size);
-    switch (r.outcome) {
-        case LoopOutcome::kDone:
-            std::memcpy(dst, mid.get(), r.length);
-            ZeroFrom(dst, r.length, size);
-            return static_cast<std::int32_t>(r.length);
-        case LoopOutcome::kNoRoom:
-            return 0;
-        case LoopOutcome::kUnconvertible:
-            return -1;
-        case LoopOutcome::kDeclined:
-            break;
-    }
-    std::int32_t result = ZR_SJisToJis(src, mid.get(), dstSize);
-    if (result > 0) result = ZR_JisToEuc(mid.get(), dst, dstSize);
-    return result;
+    // The JIS text's scratch, then the checks of the JIS step.
+    return UntouchedChain<char>(src, dst, dstSize, [&](std::size_t n, char* mid) noexcept {
+        const std::size_t size = static_cast<std::size_t>(dstSize);
+        // The one pass writes into the scratch buffer, since only its end
+        // tells whether the JIS step fits or meets a user-defined character,
+        // either of which leaves dst untouched.
+        const LoopResult r = SJisToEucViaJis({Bytes(src), n}, Bytes(mid), size);
+        switch (r.outcome) {
+            case LoopOutcome::kDone:
+                std::memcpy(dst, mid, r.length);
+                ZeroFrom(dst, r.length, size);
+                return static_cast<std::int32_t>(r.length);
+            case LoopOutcome::kNoRoom:
+                return std::int32_t{0};
+            case LoopOutcome::kUnconvertible:
+                return std::int32_t{-1};
+            case LoopOutcome::kDeclined:
+                break;
+        }
+        std::int32_t result = ZR_SJisToJis(src, mid, dstSize);
+        if (result > 0) result = ZR_JisToEuc(mid, dst, dstSize);
+        return result;
+    });
 }
 
 std::int32_t JisToUnicodeChain(const char* src, ZR_WCHAR* dst, std::int32_t dstSize) noexcept {
@@ -155,75 +167,70 @@ std::int32_t UnicodeToJisChain(const ZR_WCHAR* src, char* dst, std::int32_t dstS
 }
 
 std::int32_t EucToUnicodeChain(const char* src, ZR_WCHAR* dst, std::int32_t dstSize) noexcept {
-    if (api::NullOrNegativeSize(src, dst, dstSize)) return -1;
     // The scratch buffers of the steps, each taken where its step takes it:
     // the Shift_JIS text's first, the JIS text's once src has passed the
-    // EUC-JP step's checks. dst is not touched until the last step.
-    Scratch<char> sjis(dstSize);
-    if (!sjis) return -1;
-    const std::size_t n = LengthUpTo(src, dstSize);
-    if (EmptyOrTooLong(n, dstSize)) return -1;
-    Scratch<char> jis(dstSize);
-    if (!jis) return -1;
-    if (JisSurelyFits(n, dstSize)) {
-        // With room for any JIS form of src every step succeeds, so the
-        // units can go straight to dst. A text the pass declines is left to
-        // the steps, which begin with the same characters and so write again
-        // every unit the pass wrote.
-        const UnitsResult u =
-            EucToUnits({Bytes(src), n}, Units(dst), static_cast<std::size_t>(dstSize), JisUnitTable());
-        if (!u.declined) {
-            Units(dst)[u.units] = 0;
-            return static_cast<std::int32_t>(u.units + 1);
+    // EUC-JP step's checks.
+    return UntouchedChain<char>(src, dst, dstSize, [&](std::size_t n, char* sjis) noexcept {
+        Scratch<char> jis(dstSize);
+        if (!jis) return std::int32_t{-1};
+        if (JisSurelyFits(n, dstSize)) {
+            // With room for any JIS form of src every step succeeds, so the
+            // units can go straight to dst. A text the pass declines is left
+            // to the steps, which begin with the same characters and so write
+            // again every unit the pass wrote.
+            const UnitsResult u =
+                EucToUnits({Bytes(src), n}, Units(dst), static_cast<std::size_t>(dstSize), JisUnitTable());
+            if (!u.declined) {
+                Units(dst)[u.units] = 0;
+                return static_cast<std::int32_t>(u.units + 1);
+            }
         }
-    }
-    // Otherwise the first two steps in one pass unless it declines; a JIS
-    // text that does not fit ends the chain with dst untouched.
-    const LoopResult first = EucToSJisViaJis({Bytes(src), n}, Bytes(sjis.get()), static_cast<std::size_t>(dstSize));
-    if (first.outcome == LoopOutcome::kNoRoom) return 0;
-    if (first.outcome == LoopOutcome::kDone) {
-        sjis.get()[first.length] = 0;
-        return ZR_SJisToUnicode(sjis.get(), dst, dstSize);
-    }
-    std::int32_t r = 0;
-    if (ZR_EucToJis(src, jis.get(), dstSize) > 0) {
-        const std::int32_t s = ZR_JisToSJis(jis.get(), sjis.get(), dstSize);
-        if (s > 0) r = s;
-    }
-    if (r > 0) r = ZR_SJisToUnicode(sjis.get(), dst, dstSize);
-    return r;
+        // Otherwise the first two steps in one pass unless it declines; a
+        // JIS text that does not fit ends the chain with dst untouched.
+        const LoopResult first = EucToSJisViaJis({Bytes(src), n}, Bytes(sjis), static_cast<std::size_t>(dstSize));
+        if (first.outcome == LoopOutcome::kNoRoom) return std::int32_t{0};
+        if (first.outcome == LoopOutcome::kDone) {
+            sjis[first.length] = 0;
+            return ZR_SJisToUnicode(sjis, dst, dstSize);
+        }
+        std::int32_t r = 0;
+        if (ZR_EucToJis(src, jis.get(), dstSize) > 0) {
+            const std::int32_t s = ZR_JisToSJis(jis.get(), sjis, dstSize);
+            if (s > 0) r = s;
+        }
+        if (r > 0) r = ZR_SJisToUnicode(sjis, dst, dstSize);
+        return r;
+    });
 }
 
 std::int32_t UnicodeToEucChain(const ZR_WCHAR* src, char* dst, std::int32_t dstSize) noexcept {
-    if (api::NullOrNegativeSize(src, dst, dstSize)) return -1;
     // The JIS text's scratch buffer, then the checks and the Shift_JIS
-    // scratch buffer of the JIS step. dst is not touched until the last step.
-    Scratch<char> jis(dstSize);
-    if (!jis) return -1;
-    if (EmptyOrTooLong(LengthUpTo(src, dstSize), dstSize)) return -1;
-    Scratch<char> sjis(dstSize);
-    if (!sjis) return -1;
-    const std::size_t m = UnitsToSJisScratch(src, sjis.get(), dstSize);
-    if (m == 0) return 0;
-    const std::size_t size = static_cast<std::size_t>(dstSize);
-    const LoopResult r = SJisToEucViaJis({Bytes(sjis.get()), m}, Bytes(jis.get()), size);
-    switch (r.outcome) {
-        case LoopOutcome::kNoRoom:
-            return 0;
-        case LoopOutcome::kDone:
-        case LoopOutcome::kUnconvertible:
-            // The JIS text, up to a user-defined character, goes on to
-            // EUC-JP unless it is empty; its EUC-JP form may be.
-            if (r.jisLength == 0) return 0;
-            std::memcpy(dst, jis.get(), r.length);
-            ZeroFrom(dst, r.length, size);
-            return static_cast<std::int32_t>(r.length);
-        case LoopOutcome::kDeclined:
-            break;
-    }
-    std::int32_t result = SJisTextToJis(sjis.get(), m, jis.get(), size);
-    if (result > 0) result = ZR_JisToEuc(jis.get(), dst, dstSize);
-    return result;
+    // scratch buffer of the JIS step.
+    return UntouchedChain<char>(src, dst, dstSize, [&](std::size_t, char* jis) noexcept {
+        Scratch<char> sjis(dstSize);
+        if (!sjis) return std::int32_t{-1};
+        const std::size_t m = UnitsToSJisScratch(src, sjis.get(), dstSize);
+        if (m == 0) return std::int32_t{0};
+        const std::size_t size = static_cast<std::size_t>(dstSize);
+        const LoopResult r = SJisToEucViaJis({Bytes(sjis.get()), m}, Bytes(jis), size);
+        switch (r.outcome) {
+            case LoopOutcome::kNoRoom:
+                return std::int32_t{0};
+            case LoopOutcome::kDone:
+            case LoopOutcome::kUnconvertible:
+                // The JIS text, up to a user-defined character, goes on to
+                // EUC-JP unless it is empty; its EUC-JP form may be.
+                if (r.jisLength == 0) return std::int32_t{0};
+                std::memcpy(dst, jis, r.length);
+                ZeroFrom(dst, r.length, size);
+                return static_cast<std::int32_t>(r.length);
+            case LoopOutcome::kDeclined:
+                break;
+        }
+        std::int32_t result = SJisTextToJis(sjis.get(), m, jis, size);
+        if (result > 0) result = ZR_JisToEuc(jis, dst, dstSize);
+        return result;
+    });
 }
 
 std::int32_t Utf8ToSJisChain(const char* src, char* dst, std::int32_t dstSize) noexcept {
