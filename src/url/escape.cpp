@@ -67,15 +67,6 @@ template <class Ch>
 constexpr PieceTables<Ch> MakePieceTables() {
     PieceTables<Ch> t{};
     for (int b = 0; b < 256; ++b) {
-        if (b < 0x80) {
-            t.piece[0][b].unit[0] = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
-            t.length[0][b] = 1;
-        } else {
-            t.piece[0][b].unit[0] = static_cast<Ch>('%');
-            t.piece[0][b].unit[1] = static_cast<Ch>(kHexUpper[b >> 4]);
-            t.piece[0][b].unit[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
-            t.length[0][b] = 3;
-        }
         if (IsSafe(static_cast<std::uint8_t>(b))) {
             t.piece[1][b].unit[0] = static_cast<Ch>(b);
             t.length[1][b] = 1;
@@ -84,6 +75,14 @@ constexpr PieceTables<Ch> MakePieceTables() {
             t.piece[1][b].unit[1] = static_cast<Ch>(kHexUpper[b >> 4]);
             t.piece[1][b].unit[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
             t.length[1][b] = 3;
+        }
+        // The plain rule escapes 0x80..0xFF as the byte-escape rule does.
+        if (b >= 0x80) {
+            t.piece[0][b] = t.piece[1][b];
+            t.length[0][b] = t.length[1][b];
+        } else {
+            t.piece[0][b].unit[0] = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
+            t.length[0][b] = 1;
         }
     }
     return t;
