@@ -87,11 +87,12 @@ constexpr std::size_t kUncheckedRoom = kLongestStep + 2;
 // One decoding step for the common cases, without a branch: a literal `b`,
 // or "=" and two hexadecimal digits. Writes its byte to `out` either way and
 // returns 1 when the step was one of those, 0 when it was not (a soft break,
-// an "=" that stands for itself or a byte no step can start), in which case the step has not
-// moved the position and a later byte or the closing zero-fill replaces the
-// one written. Literals and escapes follow each other in no pattern a
-// branch predictor could learn; flags and masks are combined as numbers,
-// since written with ?: and || the compiler turns them back into branches.
+// an "=" that stands for itself or a byte no step can start), in which case
+// the step has not moved the position and a later byte or the closing
+// zero-fill replaces the one written. Literals and escapes follow each
+// other in no pattern a branch predictor could learn; flags and masks are
+// combined as numbers, since written with ?: and || the compiler turns them
+// back into branches.
 unsigned QuotedPrintable_FastStep(unsigned b, unsigned next, unsigned afterNext, std::uint8_t& out) noexcept {
     const int high = kHexDigitValue[next];
     const int low = kHexDigitValue[afterNext];
@@ -539,10 +540,10 @@ std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::strin
 #endif
             i = at.i;
             pos = at.pos;
-            // The next block holds something else (another kind of "=", a byte no
-            // step can start), or the text or the room is running out: the
-            // steps take the next sixteen characters, then blocks are tried
-            // again.
+            // The next block holds something else (another kind of "=", a
+            // byte no step can start), or the text or the room is running
+            // out: the steps take the next sixteen characters, then blocks
+            // are tried again.
             stop = i + kBlockOutput;
         }
 #endif
@@ -555,8 +556,8 @@ std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::strin
                 i += b == '=' ? 3 : 1;
                 continue;
             }
-            // A soft break, an "=" as itself or a byte no step can start. (Copies
-            // keep `i` and `pos` out of memory in this loop.)
+            // A soft break, an "=" as itself or a byte no step can start.
+            // (Copies keep `i` and `pos` out of memory in this loop.)
             std::size_t at = i;
             std::size_t written = pos;
             ok = QuotedPrintable_DecodeEscape(src, at, dst, written);
