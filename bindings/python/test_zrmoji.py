@@ -134,6 +134,8 @@ class Url(unittest.TestCase):
             ("Shift_JIS", "あ", "sjis", "%82%A0"),
             ("JIS designations", "亜", "jis", "%1B%24B0%21%1B%28B"),
             ("space", "a b", "sjis", "a+b"),
+            ("EUC-JP byte from 0xE0 up escaped", "日本", "euc", "%C6%FC%CB%DC"),
+            ("half-width katakana escaped", "ｱあ", "sjis", "%B1%82%A0"),
         ]
         for why, text, cs, url in cases:
             with self.subTest(why=why):
