@@ -1,8 +1,9 @@
 # The reference built from include/zr_moji.h with Doxygen: HTML, and
-# section-3 manual pages (a page per family, and a page for every export and
-# constant that leads to its family's page, so that "man 3 ZR_SJisToUnicode"
-# works). Built with the rest when ZR_BUILD_DOCS is on, which it is when
-# Doxygen is found; installed under the documentation and manual directories.
+# section-3 manual pages (a page per family, a page per export made from it
+# by docs/man_pages.py, so that "man 3 ZR_SJisToUnicode" shows that export,
+# and for each constant a page that leads to its family's). Built with the
+# rest when ZR_BUILD_DOCS is on, which it is when Doxygen is found; installed
+# under the documentation and manual directories.
 include(GNUInstallDirs)
 find_package(Doxygen QUIET)
 option(ZR_BUILD_DOCS "Build the HTML and manual-page reference with Doxygen" ${DOXYGEN_FOUND})
@@ -21,11 +22,11 @@ if(ZR_BUILD_DOCS)
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZR_DOCS_OUTPUT}/html ${ZR_DOCS_OUTPUT}/man
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZR_DOCS_OUTPUT}
     COMMAND Doxygen::doxygen ${CMAKE_CURRENT_BINARY_DIR}/Doxyfile
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/docs/fix_man_pages.py ${ZR_DOCS_OUTPUT}/man/man3
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/docs/man_pages.py ${ZR_DOCS_OUTPUT}/man/man3
     COMMAND ${CMAKE_COMMAND} -E touch ${_zr_docs_stamp}
     DEPENDS ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/docs/Doxyfile.in
             ${PROJECT_SOURCE_DIR}/docs/mainpage.md
-            ${PROJECT_SOURCE_DIR}/docs/fix_man_pages.py
+            ${PROJECT_SOURCE_DIR}/docs/man_pages.py
     COMMENT "Building the reference with Doxygen"
     VERBATIM)
   add_custom_target(zr_docs ALL DEPENDS ${_zr_docs_stamp})

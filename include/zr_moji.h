@@ -151,9 +151,11 @@ typedef struct CodeTable CodeTable;
  * @brief Code page 932 to UTF-16 and back, and the Shift_JIS double-byte test.
  *
  * The mapping is that of code page 932 as published, best-fit entries
- * included. Malformed Shift_JIS never fails: a lead byte without a valid
- * trail byte becomes U+30FB. A UTF-16 character without a code page 932
- * form becomes `?` and does not fail either.
+ * included. Malformed Shift_JIS never fails: a lead byte with a byte that
+ * does not complete a character becomes one U+30FB, and that byte goes with
+ * it even when it is ASCII (0x82 0x30 gives U+30FB alone); a lead byte right
+ * before the terminator gives U+30FB. A UTF-16 character without a code page
+ * 932 form becomes `?` and does not fail either.
  *
  * @code{.c}
  * ZR_WCHAR wide[8];
@@ -332,8 +334,8 @@ ZR_API int32_t ZR_CALL ZR_SJisToJis(const char* src, char* dst, int32_t dstSize)
  * @param src     NUL-terminated EUC-JP text.
  * @param dst     JIS output; zero-filled.
  * @param dstSize capacity of `dst` in bytes.
- * @return the length of the JIS text in bytes, NUL excluded (0 when the
- *         text converts to nothing).
+ * @return the length of the JIS text in bytes, NUL excluded (0x80 0x80
+ *         gives ESC $ @ alone, 3).
  * @retval 0  the text with its NUL does not fit; `dst` is zero-filled.
  * @retval -1 `src` is empty or longer than `dstSize` bytes; `dst` is
  *            zero-filled.
