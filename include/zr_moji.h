@@ -12,15 +12,16 @@
  * unit; export names say `Unicode` for them, and a `W` suffix marks an
  * export whose caller-side text is UTF-16, an `A` suffix one whose
  * caller-side text is Shift_JIS (Windows code page 932). Shift_JIS means
- * code page 932 everywhere, with its NEC and IBM extensions and its
- * user-defined area (lead bytes 0xF0..0xFC).
+ * code page 932 everywhere, with its NEC and IBM extensions. Its characters
+ * with a lead byte 0xF0..0xFC (the user-defined area 0xF0..0xF9 and the IBM
+ * extensions 0xFA..0xFC) have no ISO-2022-JP form; they are called
+ * user-defined characters below.
  *
  * @par Lengths and sizes
  * In the sizing formulas, n is the length of `src` without its terminator:
  * bytes for a byte string, 16-bit units for a UTF-16 string. `dstSize` is
  * the capacity of `dst` in its own units: bytes when `dst` is a byte string,
- * 16-bit units when it is UTF-16. ceil(x) and floor(x) round
- * up and down.
+ * 16-bit units when it is UTF-16. ceil(x) and floor(x) round up and down.
  *
  * @par Results
  * Results are 32-bit signed integers:
@@ -245,7 +246,7 @@ ZR_API int32_t ZR_CALL ZR_IsMultiByteChar(const char* p);
  * char sjis[16];
  * n = ZR_JisToSJis(jis, sjis, sizeof sjis);
  * assert(n == 3 && strcmp(sjis, "\x88\x9f" "A") == 0);
- * n = ZR_SJisToJis("A\xf0\x40", jis, sizeof jis);  // user-defined area: no JIS form
+ * n = ZR_SJisToJis("A\xf0\x40", jis, sizeof jis);  // lead byte 0xF0: no JIS form
  * assert(n == -1 && strcmp(jis, "A\x1b$B") == 0);
  * @endcode
  * @see zr_moji.h for the conventions every export follows.
@@ -278,7 +279,7 @@ ZR_API int32_t ZR_CALL ZR_JisToSJis(const char* src, char* dst, int32_t dstSize)
  * a run at the end of the text is closed. Bytes that start no valid pair
  * (half-width katakana 0xA1..0xDF, 0x80, 0xA0, 0xFD..0xFF, a lead byte
  * without a trail byte) are copied unchanged, so the output is then not
- * 7-bit. A character of the user-defined area (lead byte 0xF0..0xFC) has no
+ * 7-bit. A user-defined character (lead byte 0xF0..0xFC) has no
  * JIS form: the conversion stops there.
  *
  * @param src     NUL-terminated Shift_JIS text.
@@ -397,7 +398,7 @@ ZR_API int32_t ZR_CALL ZR_EucToSJis(const char* src, char* dst, int32_t dstSize)
  * @retval 0  the JIS text (escapes included) with its NUL does not fit;
  *            `dst` is untouched.
  * @retval -1 `src` is empty or longer than `dstSize` bytes, it holds a
- *            character of the user-defined area (lead byte 0xF0..0xFC), or
+ *            user-defined character (lead byte 0xF0..0xFC), or
  *            no scratch memory; `dst` is untouched.
  * @par Worst-case dstSize
  * 3n + 3 bytes, for the JIS text, although the EUC-JP text is never longer
@@ -466,7 +467,7 @@ ZR_API int32_t ZR_CALL ZR_JisToUnicode(const char* src, ZR_WCHAR* dst, int32_t d
 
 /** Converts UTF-16 to JIS (ISO-2022-JP), by way of Shift_JIS.
  *
- * A character whose Shift_JIS form lies in the user-defined area (lead byte
+ * A character whose Shift_JIS form is a user-defined character (lead byte
  * 0xF0..0xFC, for instance U+E000) has no JIS form: the text stops before
  * it, and the result is the length of what was written, **not** -1: the
  * text U+0041 U+E000 gives A ESC $ B and 4.
@@ -508,7 +509,7 @@ ZR_API int32_t ZR_CALL ZR_EucToUnicode(const char* src, ZR_WCHAR* dst, int32_t d
 
 /** Converts UTF-16 to EUC-JP, by way of Shift_JIS and JIS.
  *
- * A character of the user-defined area ends the text as in
+ * A user-defined character ends the text as in
  * ZR_UnicodeToJis(): the EUC-JP form of the text before it is the result
  * (0 when there is none). On success the text is followed by zeros up to
  * `dstSize` bytes.
@@ -882,7 +883,7 @@ ZR_API int32_t ZR_CALL ZR_Base64_Decode(const char* src, unsigned char* dst, int
 
 /** Encodes UTF-16 text as Base64 of its ISO-2022-JP form (ZR_UnicodeToJis()).
  *
- * A character of the code page 932 user-defined area ends the text there, as
+ * A user-defined character (lead byte 0xF0..0xFC) ends the text there, as
  * ZR_UnicodeToJis() does, without failing.
  *
  * @param src     NUL-terminated UTF-16 text.
@@ -907,8 +908,8 @@ ZR_API int32_t ZR_CALL ZR_Base64_EncodeJISW(const ZR_WCHAR* src, char* dst, int3
  * @return the length of the Base64 text.
  * @retval 0  the JIS text did not fit in `dstSize` bytes; `dst` is
  *            zero-filled.
- * @retval -1 `src` is empty or longer than `dstSize`, it holds a character
- *            of the user-defined area, or no scratch memory (`dst`
+ * @retval -1 `src` is empty or longer than `dstSize`, it holds a
+ *            user-defined character, or no scratch memory (`dst`
  *            untouched); or the Base64 text does not fit.
  * @par Worst-case dstSize
  * 4 ceil((3n + 2)/3) + 1 = 4n + 5 bytes. Tight for one double-byte character
@@ -973,8 +974,8 @@ ZR_API int32_t ZR_CALL ZR_Base64_EncodeEUCW(const ZR_WCHAR* src, char* dst, int3
  * @return the length of the Base64 text.
  * @retval 0  the JIS text on the way did not fit in `dstSize` bytes; `dst`
  *            is zero-filled.
- * @retval -1 `src` is empty or longer than `dstSize`, it holds a character
- *            of the user-defined area, or no scratch memory (`dst`
+ * @retval -1 `src` is empty or longer than `dstSize`, it holds a
+ *            user-defined character, or no scratch memory (`dst`
  *            untouched); or the Base64 text does not fit.
  * @par Worst-case dstSize
  * the larger of 4 ceil(n/3) + 1 and 3n + 3 (room for the JIS text on the
@@ -1228,8 +1229,8 @@ ZR_API int32_t ZR_CALL ZR_QuotedPrintable_EncodeJISW(const ZR_WCHAR* src, char* 
  * @return the length of the Quoted-Printable text (`"\x82\xa2"` gives
  *         `=1B$B$$=1B(B`, 12).
  * @retval 0  the JIS text did not fit; `dst` is zero-filled.
- * @retval -1 `src` is empty or longer than `dstSize`, it holds a character
- *            of the user-defined area, or no scratch memory (`dst`
+ * @retval -1 `src` is empty or longer than `dstSize`, it holds a
+ *            user-defined character, or no scratch memory (`dst`
  *            untouched); or the text does not fit.
  * @par Worst-case dstSize
  * Q(3n + 2), with Q as for ZR_QuotedPrintable_EncodeJISW().
@@ -1293,8 +1294,8 @@ ZR_API int32_t ZR_CALL ZR_QuotedPrintable_EncodeEUCW(const ZR_WCHAR* src, char* 
  * @param dstSize capacity of `dst` in bytes; the conversion gets the same.
  * @return the length of the Quoted-Printable text.
  * @retval 0  the JIS text on the way did not fit; `dst` is zero-filled.
- * @retval -1 `src` is empty or longer than `dstSize`, it holds a character
- *            of the user-defined area, or no scratch memory (`dst`
+ * @retval -1 `src` is empty or longer than `dstSize`, it holds a
+ *            user-defined character, or no scratch memory (`dst`
  *            untouched); or the text does not fit.
  * @par Worst-case dstSize
  * the larger of Q(n) and 3n + 3, with Q as for
@@ -1816,7 +1817,7 @@ ZR_API int32_t ZR_CALL ZR_URL_DecodeA(const char* src, char* dst, int32_t dstSiz
  *
  * The text is converted with ZR_UnicodeToJis(), ZR_UnicodeToSJis(),
  * ZR_UnicodeToEuc() or ZR_UnicodeToUtf8() into a scratch of 8n + 1 bytes. A
- * character whose Shift_JIS form lies in the user-defined area ends the
+ * character whose Shift_JIS form is a user-defined character ends the
  * ISO-2022-JP text there, without failing, and the URL is closed with
  * `%1B%28B`.
  *
@@ -1885,10 +1886,12 @@ ZR_API int32_t ZR_CALL ZR_URL_EncodeA(const char* src, char* dst, int32_t dstSiz
  * @par Threads
  * Lookups only read a table: any number of threads may use one table at
  * once. ZR_CodeTableTerm() must not overlap another call on the same table.
- * The loaders set one process-wide error code and line (kept in atomics):
- * loads may run at once, but ZR_CodeTableError() and ZR_CodeTableErrorLine()
- * tell the outcome of whichever load ended last, so a program that loads on
- * several threads must serialise each load with the reading of its error.
+ * The loaders are the exception to the library's rule: they set one
+ * process-wide error code and line (kept in atomics, so never torn), and
+ * ZR_CodeTableError() and ZR_CodeTableErrorLine() tell the outcome of
+ * whichever load in the process set them last. A program that loads tables
+ * on more than one thread must serialise the loads, each together with the
+ * reading of its error.
  *
  * @code{.c}
  * FILE* f = fopen("kana-table.txt", "w");
