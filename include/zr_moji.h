@@ -1139,10 +1139,10 @@ ZR_API int32_t ZR_CALL ZR_Base64_DecodeUTF8A(const char* src, char* dst, int32_t
  * write of k characters needs k + 2 bytes of room from the current position.
  *
  * The decoder copies literal bytes, turns `=` and two hexadecimal digits
- * (either case) into a byte, drops a soft line break (`=` followed by LF, or
- * by spaces or tabs and then CR LF or LF), and copies any other `=` as it
- * stands. A byte that is neither literal nor `=` (0x01..0x08, 0x0B, 0x0C,
- * 0x0E..0x1F, 0x7F..0xFF) fails the decoding.
+ * (either case) into a byte, drops a soft line break (`=` followed by CR LF
+ * or by a bare LF, with or without spaces and tabs between), and copies any
+ * other `=` as it stands. A byte that is neither literal nor `=` (0x01..0x08,
+ * 0x0B, 0x0C, 0x0E..0x1F, 0x7F..0xFF) fails the decoding.
  *
  * The charset members convert as the Base64 ones do, with a scratch of
  * `dstSize` bytes: an encoder converts into it with `dstSize` and encodes the

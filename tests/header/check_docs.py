@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Every export of the .def list must be documented where the header declares
-it: a /** ... */ block right before the declaration, with @brief text, one
+it: a /** ... */ block right before the declaration, with a description, one
 @param for each parameter by name, and @return (unless it returns void). A
-sizing section is required of every export that takes a dstSize.
+sizing section is required of every export that takes a dstSize, and every
+export must belong to a family (@defgroup ... @{ @}) whose block has an
+example (@code).
 
 Usage: check_docs.py zr_moji.h zr_moji.def"""
 import re
@@ -12,7 +14,8 @@ DECL = re.compile(r"ZR_API\s+(?P<ret>[\w\s\*]+?)\s*ZR_CALL\s+(?P<name>ZR_\w+)\s*
 
 
 def declarations(text):
-    """name -> (return type, parameter names, the doc block before it or None)."""
+    """name -> (return type, parameter names, the doc block before it or None,
+    where the declaration starts)."""
     found = {}
     for m in DECL.finditer(text):
         params = [] if m.group("params").strip() == "void" else [
@@ -25,7 +28,7 @@ def declarations(text):
             # that happens to follow one.
             if start >= 0 and "*/" not in before[start:-2]:
                 block = before[start:]
-        found[m.group("name")] = (m.group("ret").strip(), params, block)
+        found[m.group("name")] = (m.group("ret").strip(), params, block, m.start())
     return found
 
 
@@ -51,17 +54,34 @@ def problems(name, ret, params, block):
     return out
 
 
+def families(text):
+    """[(start, end, has an example)] for every @defgroup ... @{ ... @} range."""
+    found = []
+    for m in re.finditer(r"/\*\*\s*@defgroup\s+\w+.*?\*/", text, flags=re.S):
+        start = m.end()
+        end = text.find("@}", start)
+        found.append((start, end if end >= 0 else len(text), "@code" in m.group(0)))
+    return found
+
+
 def main():
     header, deffile = sys.argv[1:3]
     text = open(header, encoding="utf-8").read()
     exports = [l.strip() for l in open(deffile, encoding="utf-8") if re.match(r"^\s+ZR_\w+\s*$", l)]
     decls = declarations(text)
+    groups = families(text)
     failed = []
     for name in exports:
         if name not in decls:
             failed.append(["%s: not declared in the header" % name])
             continue
-        found = problems(name, *decls[name])
+        found = problems(name, *decls[name][:3])
+        where = decls[name][3]
+        family = [g for g in groups if g[0] <= where < g[1]]
+        if not family:
+            found.append("%s: declared outside any family (@defgroup ... @{ @})" % name)
+        elif not family[-1][2]:
+            found.append("%s: its family has no example (@code)" % name)
         if found:
             failed.append(found)
     for group in failed:
