@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # deps.sh - installs, with apt-get, the Debian packages a job needs and the
-# machine lacks. Usage: scripts/deps.sh build|test|windows|fuzz|bench ...
+# machine lacks. Usage: scripts/deps.sh build|test|docs|windows|fuzz|bench ...
 set -euo pipefail
 
 want=()
 for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
-    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config) ;;
+    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db) ;;
+    docs)    want+=(cmake ninja-build g++ python3 doxygen man-db) ;;
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
