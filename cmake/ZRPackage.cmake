@@ -30,6 +30,25 @@ install(FILES ${PROJECT_BINARY_DIR}/include/zr_moji_version.h
 configure_file(${CMAKE_CURRENT_LIST_DIR}/_zrmoji_version.py.in
   ${PROJECT_BINARY_DIR}/bindings/python/_zrmoji_version.py @ONLY)
 
+# On Windows the DLLs and zrmoji.exe carry the version in a version resource,
+# what Explorer shows under Properties, Details.
+function(zr_version_resource target file description type)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  set(ZR_RC_FILE ${file})
+  set(ZR_RC_DESCRIPTION ${description})
+  set(ZR_RC_TYPE ${type})
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/zr_version.rc.in
+    ${PROJECT_BINARY_DIR}/version/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/version/${target}.rc)
+endfunction()
+if(WIN32 AND CMAKE_RC_COMPILER)
+  zr_version_resource(zr_moji ZR_Moji.dll "Japanese character-code conversions" VFT_DLL)
+  zr_version_resource(zr_basis ZR_Basis.dll "Text files and CSV for ZR_Moji" VFT_DLL)
+  zr_version_resource(zrmoji zrmoji.exe "zrmoji: Japanese character-code conversions" VFT_APP)
+endif()
+
 set(CPACK_PACKAGE_NAME zr-moji)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ZR_Moji")
@@ -40,6 +59,9 @@ endif()
 # package adds follow it (CPack indents them).
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese character-code conversions behind a C ABI")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
+# Users get the programs and libraries without debugging information; the
+# build tree keeps it.
+set(CPACK_STRIP_FILES ON)
 
 # Three packages in Debian's usual cut. Anything installed without a
 # component (documentation added later, say) goes with the development files,

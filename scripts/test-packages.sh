@@ -61,10 +61,10 @@ done
 # carries no development file, so that it can be installed alone.
 fail=0
 has() {  # has <deb> <path regex>
-  dpkg-deb -c "$1" | awk '{print $6}' | grep -Eq "$2" || { echo "!! $(basename "$1") lacks $2" >&2; fail=1; }
+  dpkg-deb -c "$1" | awk '{print $6}' | grep -E "$2" >/dev/null || { echo "!! $(basename "$1") lacks $2" >&2; fail=1; }
 }
 lacks() {
-  ! dpkg-deb -c "$1" | awk '{print $6}' | grep -Eq "$2" || { echo "!! $(basename "$1") holds $2" >&2; fail=1; }
+  ! dpkg-deb -c "$1" | awk '{print $6}' | grep -E "$2" >/dev/null || { echo "!! $(basename "$1") holds $2" >&2; fail=1; }
 }
 has "${debs[0]}" "/libzr_moji\.so\.$major$"
 has "${debs[0]}" "/libzr_basis\.so\.$major$"
