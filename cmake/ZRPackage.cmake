@@ -6,15 +6,17 @@
 #   zr_moji_version.h       installed beside zr_moji.h, for programs that want
 #                           to know or require the version at compile time;
 #   _zrmoji_version.py      __version__ of the Python module, generated into
-#                           the build tree for whoever installs the module.
+#                           the build tree for whoever installs the module;
+#   version resources       of ZR_Moji.dll, ZR_Basis.dll and zrmoji.exe.
 #
-# Packages, after a build (see scripts/test-packages.sh for a full run):
-#   cpack --config BUILD/CPackConfig.cmake -G DEB -B OUT   Debian: libzr-moji1,
-#                           libzr-moji-dev and zrmoji, cut from the install
-#                           components lib, dev and tool (cmake/ZRInstall.cmake)
-#   cpack ... -G ZIP        in a MinGW build: one zip for Windows users with
-#                           the DLLs, their import libraries, the headers and
-#                           zrmoji.exe
+# Packages, after a build (scripts/test-packages.sh and scripts/test-windows.sh
+# make and try them):
+#   (cd BUILD && cpack -G DEB)   Debian: libzr-moji1, libzr-moji-dev and
+#                                zrmoji, cut from the install components lib,
+#                                dev and tool (cmake/ZRInstall.cmake)
+#   (cd BUILD && cpack -G ZIP)   in the MinGW build: one zip for Windows users
+#                                with the DLLs, their import libraries, the
+#                                headers and zrmoji.exe
 # Configure the build for Debian packages with -DCMAKE_INSTALL_PREFIX=/usr, so
 # that the libraries land in the multiarch directory and pkg-config and
 # find_package look where Debian's own packages are.
