@@ -49,6 +49,9 @@ rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$out" >"$build/cpack.log" 2>&1) || { cat "$build/cpack.log" >&2; exit 1; }
 version=$(sed -n 's/^Version: //p' "$build/zr_moji.pc")
 major=${version%%.*}
+# A version that is packaged has its own heading in the change log.
+grep -Eq "^## \[?${version//./\\.}\]?( |$)" CHANGELOG.md ||
+  { echo "!! CHANGELOG.md has no heading for $version" >&2; exit 1; }
 arch=$(dpkg --print-architecture)
 debs=("$out/libzr-moji${major}_${version}-1_$arch.deb" "$out/libzr-moji-dev_${version}-1_$arch.deb"
       "$out/zrmoji_${version}-1_$arch.deb")
