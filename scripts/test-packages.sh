@@ -6,11 +6,12 @@
 #                (same release and architecture as this machine, from the
 #                mirror apt uses here), kept as a tarball in the build
 #                directory so that later runs start from it without the
-#                network; every run unpacks a fresh copy
+#                network; every run unpacks a fresh copy. When no chroot
+#                can be made (not root, no mirror), it says so and falls
+#                back to --host
 #     --host     install on this machine with apt-get instead, and purge the
-#                packages afterwards (for machines where no chroot can be
-#                made: not root, or no mirror); refused if a package of the
-#                same name is already installed
+#                packages afterwards; refused if a package of the same name
+#                is already installed
 #     --keep     leave the chroot in place for a look inside
 # Build dir: build-pkg (configured for the /usr prefix, as Debian's own
 # packages are). The packages land in build-pkg/packages.
@@ -139,7 +140,7 @@ stage_into() {  # stage_into <dir>: the packages and the consumer's sources
   smoke >"$1/smoke.sh"
 }
 
-if [ "$mode" = host ]; then
+on_host() {
   echo "== smoke test on this machine (apt-get install, then purge)"
   for p in "libzr-moji$major" libzr-moji-dev zrmoji; do
     if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -155,11 +156,14 @@ if [ "$mode" = host ]; then
   trap cleanup EXIT
   stage_into "$stage"
   "${sudo_cmd[@]}" bash "$stage/smoke.sh" "$stage" "$version"
-else
-  echo "== clean Debian (debootstrap --variant=minbase)"
-  t=$(date +%s)
-  . /etc/os-release
-  suite=${VERSION_CODENAME:?no release codename in /etc/os-release}
+}
+
+# make_chroot <dir>: a fresh minimal Debian in <dir>; fails when none can be had.
+make_chroot() {
+  local dir=$1 suite mirror tarball
+  # shellcheck disable=SC1091
+  suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$suite" ] || { echo "!! no release codename in /etc/os-release" >&2; return 1; }
   mirror=${ZR_DEBIAN_MIRROR:-}
   if [ -z "$mirror" ]; then
     mirror=$(sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '/debian\/?$/ {print; exit}')
@@ -169,21 +173,30 @@ else
   fi
   mirror=${mirror:-http://deb.debian.org/debian}
   tarball=$build/debian-$suite-$arch-minbase.tar
-  chroot_dir=$build/debian-root
-  "${sudo_cmd[@]}" rm -rf "$chroot_dir"
-  if [ ! -f "$tarball" ]; then
-    echo "   $suite $arch from $mirror"
-    # gcc and pkg-config for the consumer built by hand, cmake and g++ for
-    # the CMake one: a developer's minimum, nothing of this project's.
-    "${sudo_cmd[@]}" debootstrap --variant=minbase --include=gcc,g++,libc6-dev,pkg-config,cmake,make \
-      "$suite" "$chroot_dir" "$mirror" >"$build/debootstrap.log" 2>&1 ||
-      { tail -20 "$build/debootstrap.log" >&2; echo "!! debootstrap failed; try --host" >&2; exit 1; }
-    "${sudo_cmd[@]}" tar -C "$chroot_dir" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
-  else
+  "${sudo_cmd[@]}" rm -rf "$dir"
+  if [ -f "$tarball" ]; then
     echo "   from $tarball"
-    mkdir -p "$chroot_dir"
-    "${sudo_cmd[@]}" tar -C "$chroot_dir" -xf "$tarball"
+    mkdir -p "$dir"
+    "${sudo_cmd[@]}" tar -C "$dir" -xf "$tarball"
+    return
   fi
+  echo "   $suite $arch from $mirror"
+  # gcc and pkg-config for the consumer built by hand, cmake and g++ for the
+  # CMake one: a developer's minimum, nothing of this project's.
+  if ! "${sudo_cmd[@]}" debootstrap --variant=minbase --include=gcc,g++,libc6-dev,pkg-config,cmake,make \
+       "$suite" "$dir" "$mirror" >"$build/debootstrap.log" 2>&1; then
+    tail -5 "$build/debootstrap.log" >&2
+    "${sudo_cmd[@]}" rm -rf "$dir"
+    return 1
+  fi
+  "${sudo_cmd[@]}" tar -C "$dir" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
+}
+
+in_chroot() {
+  local t
+  t=$(date +%s)
+  chroot_dir=$build/debian-root
+  make_chroot "$chroot_dir" || return 1
   elapsed "$t"
   cleanup() {
     "${sudo_cmd[@]}" umount "$chroot_dir/proc" 2>/dev/null || true
@@ -198,7 +211,19 @@ else
   "${sudo_cmd[@]}" cp -r "$build/smoke" "$chroot_dir/root/smoke"
   rm -rf "$build/smoke"
   "${sudo_cmd[@]}" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-    chroot "$chroot_dir" sh /root/smoke/smoke.sh /root/smoke "$version"
+    chroot "$chroot_dir" sh /root/smoke/smoke.sh /root/smoke "$version" || exit 1
   elapsed "$t"
+}
+
+if [ "$mode" = host ]; then
+  on_host
+else
+  echo "== clean Debian (debootstrap --variant=minbase)"
+  if ! in_chroot; then
+    # No chroot without the mirror or root; this machine is the next best
+    # clean system, and the run says that it fell back.
+    echo "!! no chroot could be made; testing on this machine instead (--host)" >&2
+    on_host
+  fi
 fi
 echo "== packages passed ($(( $(date +%s) - start )) s): ${debs[*]##*/}"
