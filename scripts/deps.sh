@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # deps.sh - installs, with apt-get, the Debian packages a job needs and the
-# machine lacks. Usage: scripts/deps.sh build|test|docs|windows|fuzz|bench ...
+# machine lacks. Usage: scripts/deps.sh build|test|docs|windows|fuzz|bench|package ...
 set -euo pipefail
 
 want=()
@@ -12,6 +12,7 @@ for job in "$@"; do
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
+    package) want+=(dpkg-dev file debootstrap debian-archive-keyring) ;;
     bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config) ;;
     *) echo "deps.sh: unknown job '$job'" >&2; exit 2 ;;
   esac

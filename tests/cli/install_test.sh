@@ -57,8 +57,20 @@ if command -v pkg-config >/dev/null; then
   "$stage/consumer_pc" | grep -q '^ok' || fail "consumer (pkg-config)"
 fi
 
+# One version everywhere: the CMake package, pkg-config, the version
+# header and the program all say what the project says.
+version=$(sed -n 's/^Version: //p' "$libdir/pkgconfig/zr_moji.pc")
+[ -n "$version" ] || fail "no version in zr_moji.pc"
+grep -q "PACKAGE_VERSION \"$version\"" "$libdir/cmake/ZRMoji/ZRMojiConfigVersion.cmake" ||
+  fail "CMake package version"
+[ -e "$prefix/include/zr_moji_version.h" ] || fail "missing include/zr_moji_version.h"
+printf '#include "zr_moji_version.h"\n#include <stdio.h>\nint main(void) { puts(ZR_MOJI_VERSION_STRING); return 0; }\n' \
+  >"$stage/version.c"
+cc -I"$prefix/include" -o "$stage/version" "$stage/version.c"
+[ "$("$stage/version")" = "$version" ] || fail "zr_moji_version.h"
+
 # The installed program finds its library by itself.
-env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" --version | grep -q '^zrmoji ' || fail "zrmoji --version"
+[ "$(env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" --version)" = "zrmoji $version" ] || fail "zrmoji --version"
 out=$(printf '\x82\xa0' | env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" conv -f sjis -t utf8)
 [ "$out" = "あ" ] || fail "installed zrmoji converts"
 echo "install test: ok"
