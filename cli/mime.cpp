@@ -231,29 +231,10 @@ bool IsQpLiteral(unsigned char b) {
     return b == 0x09 || b == 0x0A || b == 0x0D || (b >= 0x20 && b <= 0x7E && b != 0x3D);
 }
 
-// Files on this system end their lines with LF alone; a soft line break is
-// "=" CR LF to the library, so "=" LF is made into one, and a final "=" with
-// nothing after it is a soft break too.
-std::string NormaliseSoftBreaks(std::string_view s, bool atEnd) {
-    std::string out;
-    out.reserve(s.size() + 8);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '=' && i + 1 < s.size() && s[i + 1] == '\n') {
-            out += "=\r\n";
-            ++i;
-            continue;
-        }
-        out.push_back(s[i]);
-    }
-    if (atEnd && !out.empty() && out.back() == '=') out.pop_back();
-    return out;
-}
-
 // The bytes of a Quoted-Printable piece: -1 from the library means a byte
 // that has no place in such text (the capacity always suffices here). The
-// culprit is looked for in `raw`, the text as the input had it (before soft
-// breaks were normalised or lines joined), which starts at line `line`,
-// byte offset `start`.
+// culprit is looked for in `raw`, the text as the input had it (before lines
+// were joined), which starts at line `line`, byte offset `start`.
 std::string QpDecodePlain(const std::string& text, const std::string& name, unsigned long long line,
                           unsigned long long start, std::string_view raw) {
     if (text.empty()) return {};
@@ -275,6 +256,16 @@ std::string QpDecodePlain(const std::string& text, const std::string& name, unsi
     }
     out.resize(static_cast<std::size_t>(r));
     return out;
+}
+
+// Whether the library drops a line break after `line`, as it drops a soft
+// break: the tool asks rather than knowing the rule itself.
+bool QpEndsInSoftBreak(const std::string& line) {
+    std::vector<unsigned char> out(line.size() + 2);
+    const std::int32_t size = CheckedSize(out.size());
+    const std::int32_t alone = ZR_QuotedPrintable_Decode(line.c_str(), out.data(), size);
+    const std::int32_t withBreak = ZR_QuotedPrintable_Decode((line + "\n").c_str(), out.data(), size);
+    return alone >= 0 && withBreak >= 0 && withBreak != alone + 1;
 }
 
 void QpEncodePlain(InputSet& inputs, Output& out, Progress& progress) {
@@ -312,8 +303,7 @@ void QpDecodeAll(InputSet& inputs, Output& out, Progress& progress) {
             if (nul)
                 Fail(kExitRefused, Where(in.Name(), line, in.Consumed() - 1) +
                                        ": a NUL byte cannot appear in Quoted-Printable text");
-            const bool atEnd = seg.back() != '\n';
-            out.Write(QpDecodePlain(NormaliseSoftBreaks(seg, atEnd), in.Name(), line, start, seg));
+            out.Write(QpDecodePlain(seg, in.Name(), line, start, seg));
             ++line;
             start = in.Consumed();
             progress.Update(before + in.Consumed());
@@ -383,15 +373,13 @@ void DecodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
                 check.Add(line, text);
                 check.Finish(text);
             } else {
-                // A Quoted-Printable line that ends in "=" goes on in the next.
+                // A line whose break is a soft break goes on in the next; the
+                // break stays in the text, where the library drops it.
                 text = line;
-                while (!text.empty() && text.back() == '=') {
-                    std::string next;
-                    if (!lines.Next(next, &brk)) {
-                        text.pop_back();
-                        break;
-                    }
-                    text += "\r\n" + next;
+                while (brk && QpEndsInSoftBreak(line)) {
+                    text += '\n';
+                    if (!lines.Next(line, &brk)) break;
+                    text += line;
                 }
             }
             if (!text.empty()) {

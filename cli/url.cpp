@@ -45,20 +45,10 @@ void CheckEscapes(const std::string& url, const Input& in, unsigned long long li
     }
 }
 
-// Percent-escapes the bytes 0x80..0xFF that the encoders leave as they are
-// (half-width katakana, EUC-JP bytes outside 0xA1..0xDF): a URL is ASCII,
-// and the decoders read "%XX" and the raw byte alike.
-std::string AsciiUrl(const std::u16string& units) {
-    std::string out;
-    out.reserve(units.size());
-    for (char16_t u : units) {
-        const unsigned b = u & 0xFF;
-        if (u < 0x80)
-            out.push_back(static_cast<char>(u));
-        else
-            out += Format("%%%02X", b);
-    }
-    return out;
+// The encoders write 7-bit text in both forms (every byte from 0x80 up is
+// escaped), so each unit of the W form is one ASCII byte of the URL.
+std::string NarrowUrl(const std::u16string& units) {
+    return std::string(units.begin(), units.end());
 }
 
 void Encode(int charset, TextSide side, InputSet& inputs, Output& out, Progress& progress) {
@@ -75,24 +65,24 @@ void Encode(int charset, TextSide side, InputSet& inputs, Output& out, Progress&
                 const std::size_t n = side == TextSide::Utf16 ? line.size() / 2 : line.size();
                 const std::size_t cap = 24 * n + 32;
                 std::int32_t r;
-                std::u16string units;
+                std::string url;
                 if (side == TextSide::SJis) {
                     std::string dst(cap, '\0');
                     r = ZR_URL_EncodeA(line.c_str(), dst.data(), CheckedSize(cap), charset);
                     if (r >= 0 && static_cast<std::size_t>(r) < cap)
-                        units = WidenBytes(std::string_view(dst.data(), static_cast<std::size_t>(r)));
+                        url.assign(dst.data(), static_cast<std::size_t>(r));
                 } else {
                     const U16 u = TextToU16(line, side);
                     std::vector<ZR_WCHAR> dst(cap, 0);
                     r = ZR_URL_EncodeW(ToW(u).c_str(), dst.data(), CheckedSize(cap), charset);
                     if (r >= 0 && static_cast<std::size_t>(r) < cap)
-                        units = FromW(dst.data(), static_cast<std::size_t>(r));
+                        url = NarrowUrl(FromW(dst.data(), static_cast<std::size_t>(r)));
                 }
                 if (r < 0 || static_cast<std::size_t>(r) >= cap)
                     Fail(kExitRefused, Where(in.Name(), lines.LineNo(), lines.LineStart()) +
                                            Format(": the library refused to encode this line as %s",
                                                   CharsetName(charset)));
-                out.Write(AsciiUrl(units));
+                out.Write(url);
             }
             out.Write("\n");
             progress.Update(before + in.Consumed());

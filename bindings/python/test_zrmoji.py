@@ -2,6 +2,8 @@
 
 import os
 import shutil
+import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -22,6 +24,30 @@ class Exports(unittest.TestCase):
         with open(header, encoding="utf-8") as f:
             names = [l.split("ZR_CALL ")[1].split("(")[0] for l in f if l.startswith("ZR_API")]
         self.assertEqual(names, [n for n, _, _ in zrmoji._SIGNATURES])
+
+
+class Version(unittest.TestCase):
+    def test_version_is_the_projects(self):
+        # ZRMOJI_EXPECT_VERSION is the CMake project version, set by CTest.
+        want = os.environ.get("ZRMOJI_EXPECT_VERSION")
+        if want is None:
+            self.skipTest("ZRMOJI_EXPECT_VERSION not set (run through CTest)")
+        self.assertEqual(zrmoji.__version__, want)
+
+    def test_generated_version_file_wins(self):
+        # An installed copy has no CMakeLists.txt two levels up; the file
+        # the build writes beside it must be what it reports.
+        d = tempfile.mkdtemp()
+        try:
+            shutil.copy(zrmoji.__file__, d)
+            with open(os.path.join(d, "_zrmoji_version.py"), "w", encoding="utf-8") as f:
+                f.write('__version__ = "9.8.7"\n')
+            code = "import sys; sys.path.insert(0, %r); import zrmoji; print(zrmoji.__version__)" % d
+            out = subprocess.run([sys.executable, "-c", code], stdout=subprocess.PIPE, check=True,
+                                 env=dict(os.environ, ZRMOJI_LIBRARY=zrmoji.library_path)).stdout
+            self.assertEqual(out.decode().strip(), "9.8.7")
+        finally:
+            shutil.rmtree(d)
 
 
 class Conversions(unittest.TestCase):
@@ -134,6 +160,8 @@ class Url(unittest.TestCase):
             ("Shift_JIS", "あ", "sjis", "%82%A0"),
             ("JIS designations", "亜", "jis", "%1B%24B0%21%1B%28B"),
             ("space", "a b", "sjis", "a+b"),
+            ("EUC-JP byte from 0xE0 up escaped", "日本", "euc", "%C6%FC%CB%DC"),
+            ("half-width katakana escaped", "ｱあ", "sjis", "%B1%82%A0"),
         ]
         for why, text, cs, url in cases:
             with self.subTest(why=why):

@@ -20,6 +20,7 @@ import ctypes
 import ctypes.util
 import glob
 import os
+import re
 import sys
 
 __all__ = [
@@ -75,6 +76,28 @@ class CodeTableError(ZRMojiError):
         where = " (line %d)" % line if code == 6 else ""
         super().__init__("ZR_CodeTableInitW", 0, "%s: %s%s" % (path, what, where))
 
+
+def _read_version():
+    """The release this module belongs to. A copy installed from a build
+    has it beside itself in _zrmoji_version.py, which CMake writes from the
+    project version; in the source tree it is read from that project line
+    itself, the one place the version is kept."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    for path, pattern in (
+            (os.path.join(here, "_zrmoji_version.py"), r'^__version__ = "([^"]+)"'),
+            (os.path.join(here, "..", "..", "CMakeLists.txt"),
+             r"^project\(\s*ZRMoji\s+VERSION\s+([0-9][0-9.]*)")):
+        try:
+            with open(path, encoding="utf-8") as f:
+                m = re.search(pattern, f.read(), re.M)
+        except OSError:
+            continue
+        if m:
+            return m.group(1)
+    return "0+unknown"
+
+
+__version__ = _read_version()
 
 # The library keeps loaded code tables in files under TEMP, the only
 # variable it reads; most Linux sessions do not set it.

@@ -34,7 +34,9 @@ struct QuotedPrintableBlock {
 
 // Reads the sixteen characters at `in`, which start a step, and the two
 // after them. False when some step among them is not a literal, "=" and two
-// hexadecimal digits, or a soft break; such a block goes step by step.
+// hexadecimal digits, or "=" CR LF; such a block goes step by step, and so
+// do the rarer soft breaks ("=" LF, padding before the line break) and an
+// "=" that stands for itself, each of which moves the steps by another count.
 //
 // Since "=" is never a digit, once every "=" is known to be followed by two
 // digits or CR LF none of them lies inside another's escape, and the steps

@@ -64,11 +64,12 @@ constexpr std::size_t kUncheckedRoom = kLongestStep + 2;
 // One decoding step for the common cases, without a branch: a literal `b`,
 // or "=" and two hexadecimal digits. Writes its byte to `out` either way and
 // returns 1 when the step was one of those, 0 when it was not (a soft break,
-// a lax escape or a byte no step can start), in which case the step has not
-// moved the position and a later byte or the closing zero-fill replaces the
-// one written. Literals and escapes follow each other in no pattern a
-// branch predictor could learn; flags and masks are combined as numbers,
-// since written with ?: and || the compiler turns them back into branches.
+// an "=" that stands for itself or a byte no step can start), in which case
+// the step has not moved the position and a later byte or the closing
+// zero-fill replaces the one written. Literals and escapes follow each
+// other in no pattern a branch predictor could learn; flags and masks are
+// combined as numbers, since written with ?: and || the compiler turns them
+// back into branches.
 unsigned QuotedPrintable_FastStep(unsigned b, unsigned next, unsigned afterNext, std::uint8_t& out) noexcept {
     const int high = kHexDigitValue[next];
     const int low = kHexDigitValue[afterNext];
@@ -126,23 +127,36 @@ bool QuotedPrintable_EncodeByte(std::span<const std::uint8_t> src, std::size_t& 
 bool QuotedPrintable_DecodeEscape(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
                                   std::size_t& pos) noexcept {
     if (src[i] != '=') return false;
-    // The two characters after "=", cut short where the text ends: nothing
-    // past the terminator is read.
-    const char first = i + 1 < src.size() ? src[i + 1] : '\0';
-    const char second = i + 2 < src.size() ? src[i + 2] : '\0';
-    i += 3;
-    // Only "=" CR LF is a soft line break; "=" LF is read as an escape.
-    if (first == '\r' && second == '\n') return true;
-    // Two hexadecimal digits are the common case and need no strtol rules.
-    const int high = kHexDigitValue[static_cast<unsigned char>(first)];
-    const int low = kHexDigitValue[static_cast<unsigned char>(second)];
-    if ((high | low) >= 0) {
-        dst[pos++] = static_cast<std::uint8_t>(high << 4 | low);
+    // Every read below is bounded by the text's length: nothing past the
+    // terminator is read.
+    const std::size_t n = src.size();
+    // A soft line break is "=", then any spaces and tabs (padding that mail
+    // transports add at line ends), then CR LF or a bare LF: texts written
+    // on Unix break their lines with "=" LF.
+    std::size_t k = i + 1;
+    while (k < n && (src[k] == ' ' || src[k] == '\t')) ++k;
+    if (k < n && src[k] == '\n') {
+        i = k + 1;
         return true;
     }
-    // Malformed escapes are not errors: they give whatever strtol makes of
-    // them, and texts written by lax encoders have long decoded that way.
-    dst[pos++] = static_cast<std::uint8_t>(QuotedPrintable_EscapeValue(first, second) & 0xFF);
+    if (k + 1 < n && src[k] == '\r' && src[k + 1] == '\n') {
+        i = k + 2;
+        return true;
+    }
+    if (i + 2 < n) {
+        const int high = kHexDigitValue[static_cast<unsigned char>(src[i + 1])];
+        const int low = kHexDigitValue[static_cast<unsigned char>(src[i + 2])];
+        if ((high | low) >= 0) {
+            dst[pos++] = static_cast<std::uint8_t>(high << 4 | low);
+            i += 3;
+            return true;
+        }
+    }
+    // Any other "=" stands for itself, and the character after it starts
+    // the next step: reading it as a number would turn a stray "=" into a
+    // control byte or a zero that ends the text for the charset members.
+    dst[pos++] = '=';
+    i += 1;
     return true;
 }
 
@@ -247,10 +261,10 @@ std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::strin
 #endif
             i = at.i;
             pos = at.pos;
-            // The next block holds something else (a lax escape, a byte no
-            // step can start), or the text or the room is running out: the
-            // steps take the next sixteen characters, then blocks are tried
-            // again.
+            // The next block holds something else (another kind of "=", a
+            // byte no step can start), or the text or the room is running
+            // out: the steps take the next sixteen characters, then blocks
+            // are tried again.
             stop = i + kBlockOutput;
         }
 #endif
@@ -263,8 +277,8 @@ std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::strin
                 i += b == '=' ? 3 : 1;
                 continue;
             }
-            // A soft break, a lax escape or a byte no step can start. (Copies
-            // keep `i` and `pos` out of memory in this loop.)
+            // A soft break, an "=" as itself or a byte no step can start.
+            // (Copies keep `i` and `pos` out of memory in this loop.)
             std::size_t at = i;
             std::size_t written = pos;
             ok = QuotedPrintable_DecodeEscape(src, at, dst, written);

@@ -44,8 +44,9 @@ bool QuotedPrintable_PutEscape(std::uint8_t b, std::span<char> dst, QuotedPrinta
 bool QuotedPrintable_EncodeByte(std::span<const std::uint8_t> src, std::size_t& i, std::span<char> dst,
                                 QuotedPrintableCursor& at) noexcept;
 
-// The step that starts at a byte outside the literal set: a soft line break
-// or an escape. False when the byte is not "=".
+// The step that starts at a byte outside the literal set: a soft line break,
+// an escape, or an "=" that begins neither and is copied as itself. False
+// when the byte is not "=".
 bool QuotedPrintable_DecodeEscape(std::string_view src, std::size_t& i, std::span<std::uint8_t> dst,
                                   std::size_t& pos) noexcept;
 
@@ -77,30 +78,5 @@ bool QuotedPrintable_HasBlocks(QuotedPrintableBlocks blocks) noexcept;
 // missing; the result and dst are the same whichever are used.
 std::int32_t QuotedPrintable_DecodeWith(QuotedPrintableBlocks blocks, std::string_view src,
                                         std::span<std::uint8_t> dst) noexcept;
-
-// The value of the (up to) two characters after "=", read as
-// strtol(s, nullptr, 16) reads them; a NUL ends the string early. A "0x"
-// prefix needs a digit after it, which two characters leave no room for, so
-// "0x" reads as the digit 0 followed by a stop, as strtol reads it. White
-// space is that of the "C" locale, whatever the process has set.
-constexpr long QuotedPrintable_EscapeValue(char first, char second) noexcept {
-    const char s[2] = {first, first ? second : '\0'};
-    const auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    const auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    int k = 0;
-    while (k < 2 && isSpace(s[k])) ++k;
-    bool negative = false;
-    if (k < 2 && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
-    long value = 0;
-    for (; k < 2 && digit(s[k]) >= 0; ++k) value = value * 16 + digit(s[k]);
-    return negative ? -value : value;
-}
 
 }  // namespace zr::mime

@@ -1,9 +1,11 @@
 // escape.cpp - bytes of a Japanese encoding to percent-encoded URL text.
 //
 // The routines share two rules: the byte-escape rule for the bytes that
-// belong to a multi-byte character of the encoding, and the plain rule (space
-// as '+', everything else as it stands) for the rest. They differ only in how
-// they find the multi-byte characters.
+// belong to a multi-byte character of the encoding, and the plain rule for
+// the rest: space as '+', other ASCII as it stands (so the structure of a
+// whole URL passes through), and every byte 0x80..0xFF escaped, so that the
+// URL is 7-bit text whichever encoding and form made it. They differ only in
+// how they find the multi-byte characters.
 #include <array>
 #include <cstring>
 
@@ -65,8 +67,6 @@ template <class Ch>
 constexpr PieceTables<Ch> MakePieceTables() {
     PieceTables<Ch> t{};
     for (int b = 0; b < 256; ++b) {
-        t.piece[0][b].unit[0] = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
-        t.length[0][b] = 1;
         if (IsSafe(static_cast<std::uint8_t>(b))) {
             t.piece[1][b].unit[0] = static_cast<Ch>(b);
             t.length[1][b] = 1;
@@ -75,6 +75,14 @@ constexpr PieceTables<Ch> MakePieceTables() {
             t.piece[1][b].unit[1] = static_cast<Ch>(kHexUpper[b >> 4]);
             t.piece[1][b].unit[2] = static_cast<Ch>(kHexUpper[b & 0xF]);
             t.length[1][b] = 3;
+        }
+        // The plain rule escapes 0x80..0xFF as the byte-escape rule does.
+        if (b >= 0x80) {
+            t.piece[0][b] = t.piece[1][b];
+            t.length[0][b] = t.length[1][b];
+        } else {
+            t.piece[0][b].unit[0] = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
+            t.length[0][b] = 1;
         }
     }
     return t;
@@ -194,10 +202,11 @@ public:
         return true;
     }
 
-    // Plain rule. The W form widens a byte 0x80..0xFF without its sign, to
-    // U+0080..U+00FF: the decoders read back the low eight bits, and the
-    // units stay clear of the noncharacters U+FFFE and U+FFFF.
+    // Plain rule. A byte 0x80..0xFF is escaped all the same: raw, it would
+    // be no URL, and in the W form a caller who sends the text as UTF-8
+    // would send other bytes than the ones the decoders read back.
     bool Plain(std::uint8_t b) noexcept {
+        if (b >= 0x80) return EscapeHigh(b);
         if (p_ == end_) return false;
         *p_++ = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
         return true;

@@ -318,6 +318,8 @@ class MimeTests(Cases):
             ("decode escapes", ["qp", "decode"], b"=E3=81=82", b"\xe3\x81\x82", 0, None),
             ("soft break CR LF", ["qp", "decode"], b"ab=\r\ncd\n", b"abcd\n", 0, None),
             ("soft break LF", ["qp", "decode"], b"ab=\ncd\n", b"abcd\n", 0, None),
+            ("soft break with padding", ["qp", "decode"], b"ab= \t\ncd\n", b"abcd\n", 0, None),
+            ("= that starts no escape is kept", ["qp", "decode"], b"a=G4 b=\n", b"a=G4 b", 0, None),
             ("8-bit byte is refused", ["qp", "decode"], b"ok\nab\xe9\n", None, 1, "line 2 (byte offset 5)"),
             ("round trip of every byte", ["qp", "encode"], bytes(range(256)), None, 0, None),
             ("charset UTF-8", ["qp", "encode", "--charset", "utf8"], "い\n".encode(), b"=E3=81=84\n", 0, None),
@@ -327,6 +329,10 @@ class MimeTests(Cases):
              "い\n".encode(), 0, None),
             ("decode charset over soft breaks", ["qp", "decode", "--charset", "utf8"],
              b"=E3=81=\n=84\n", "い\n".encode(), 0, None),
+            ("decode charset over padded soft breaks", ["qp", "decode", "--charset", "utf8"],
+             b"=E3= \r\n=81=\t\n=84\nx=\n", "い\nx\n".encode(), 0, None),
+            ("decode charset keeps a stray =", ["qp", "decode", "--charset", "utf8"],
+             b"a=G4\n", b"a=G4\n", 0, None),
         ])
         rc, enc, _ = run(["qp", "encode"], bytes(range(256)) * 3)
         self.assertEqual(run(["qp", "decode"], enc)[1], bytes(range(256)) * 3)

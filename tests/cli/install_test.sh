@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # install_test.sh BUILD_DIR SOURCE_DIR [extra cmake arguments for the consumer]
 # Installs BUILD_DIR into a staging prefix, then builds and runs the consumer
-# of examples/consumer against it (CMake package, shared and static), builds
-# it once more with pkg-config, and runs the installed zrmoji.
+# of examples/consumer against it (CMake package, shared and static, from C
+# alone and with C++ enabled), builds it once more with pkg-config, and runs
+# the installed zrmoji.
 set -euo pipefail
 build=$1
 src=$2
@@ -31,12 +32,20 @@ if command -v objdump >/dev/null; then
   objdump -p "$libdir/libzr_moji.so.1" | grep -q 'SONAME *libzr_moji.so.1' || fail "soname"
 fi
 
-# The CMake package, shared and static.
-cmake -S "$src/examples/consumer" -B "$stage/consumer" -G Ninja \
-  -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
-cmake --build "$stage/consumer" >/dev/null
-"$stage/consumer/consumer" | grep -q '^ok' || fail "consumer (shared)"
-"$stage/consumer/consumer_static" | grep -q '^ok' || fail "consumer (static)"
+# The CMake package, shared and static, from a project that enables C only
+# (linked by the C driver) and from one that enables C++ as well (linked by
+# the C++ driver).
+printf 'enable_language(CXX)\n' >"$stage/enable_cxx.cmake"
+for languages in c cxx; do
+  extra=()
+  [ "$languages" = cxx ] && extra=(-DCMAKE_PROJECT_ZRMojiConsumer_INCLUDE="$stage/enable_cxx.cmake")
+  dir=$stage/consumer-$languages
+  cmake -S "$src/examples/consumer" -B "$dir" -G Ninja \
+    -DCMAKE_PREFIX_PATH="$prefix" "${extra[@]}" "$@" >/dev/null
+  cmake --build "$dir" >"$dir.log" 2>&1 || { cat "$dir.log" >&2; fail "consumer build ($languages)"; }
+  "$dir/consumer" | grep -q '^ok' || fail "consumer (shared, $languages)"
+  "$dir/consumer_static" | grep -q '^ok' || fail "consumer (static, $languages)"
+done
 
 # pkg-config, from wherever the prefix lies.
 if command -v pkg-config >/dev/null; then
@@ -48,8 +57,20 @@ if command -v pkg-config >/dev/null; then
   "$stage/consumer_pc" | grep -q '^ok' || fail "consumer (pkg-config)"
 fi
 
+# One version everywhere: the CMake package, pkg-config, the version
+# header and the program all say what the project says.
+version=$(sed -n 's/^Version: //p' "$libdir/pkgconfig/zr_moji.pc")
+[ -n "$version" ] || fail "no version in zr_moji.pc"
+grep -q "PACKAGE_VERSION \"$version\"" "$libdir/cmake/ZRMoji/ZRMojiConfigVersion.cmake" ||
+  fail "CMake package version"
+[ -e "$prefix/include/zr_moji_version.h" ] || fail "missing include/zr_moji_version.h"
+printf '#include "zr_moji_version.h"\n#include <stdio.h>\nint main(void) { puts(ZR_MOJI_VERSION_STRING); return 0; }\n' \
+  >"$stage/version.c"
+cc -I"$prefix/include" -o "$stage/version" "$stage/version.c"
+[ "$("$stage/version")" = "$version" ] || fail "zr_moji_version.h"
+
 # The installed program finds its library by itself.
-env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" --version | grep -q '^zrmoji ' || fail "zrmoji --version"
+[ "$(env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" --version)" = "zrmoji $version" ] || fail "zrmoji --version"
 out=$(printf '\x82\xa0' | env -u LD_LIBRARY_PATH "$prefix/bin/zrmoji" conv -f sjis -t utf8)
 [ "$out" = "あ" ] || fail "installed zrmoji converts"
 echo "install test: ok"

@@ -116,6 +116,8 @@ int RefQuotedPrintableEncode(const std::string& src, std::vector<char>& dst) {
     return static_cast<int>(pos);
 }
 
+bool RefIsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
 int RefQuotedPrintableDecode(const std::string& text, std::vector<unsigned char>& dst) {
     std::fill(dst.begin(), dst.end(), 0);
     const std::size_t size = dst.size();
@@ -130,10 +132,23 @@ int RefQuotedPrintableDecode(const std::string& text, std::vector<unsigned char>
             continue;
         }
         if (b != '=') return -1;
-        const std::string digits = text.substr(i + 1, 2);  // cut short at the end
-        i += 3;
-        if (digits == "\r\n") continue;
-        dst[pos++] = static_cast<unsigned char>(std::strtol(digits.c_str(), nullptr, 16) & 0xFF);
+        // Soft break: "=", spaces and tabs, then LF or CR LF.
+        const std::size_t end = text.find_first_not_of(" \t", i + 1);
+        if (end != std::string::npos && text.compare(end, 1, "\n") == 0) {
+            i = end + 1;
+            continue;
+        }
+        if (end != std::string::npos && text.compare(end, 2, "\r\n") == 0) {
+            i = end + 2;
+            continue;
+        }
+        if (i + 2 < n && RefIsHexDigit(text[i + 1]) && RefIsHexDigit(text[i + 2])) {
+            dst[pos++] = static_cast<unsigned char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 3;
+            continue;
+        }
+        dst[pos++] = '=';  // any other "=" stands for itself
+        ++i;
     }
     return static_cast<int>(pos);
 }
@@ -246,10 +261,12 @@ TEST(MimeEquivalence, QuotedPrintableEncodeMatchesTheRules) {
 }
 
 // Quoted-Printable text as a run of pieces: escapes, soft breaks, literals,
-// and now and then a lax escape or a byte no step can start.
+// and now and then a soft break with LF or padding, an "=" that stands for
+// itself, or a byte no step can start.
 std::string RandomQuotedPrintable(std::mt19937& rng, std::size_t maxPieces) {
     static const char* const kCommon[] = {"=3D", "=E3", "=81", "=ff", "=4a", "=\r\n", "a", "Z", "0", " ", "\t", "\r\n"};
-    static const char* const kRare[] = {"=", "=\n", "=G4", "=4G", "= 7", "=-1", "=+F", "=0x", "=\r", "\xE9", "\x01", "\x7F"};
+    static const char* const kRare[] = {"=",   "=\n", "=G4", "=4G", "= 7", "=-1", "=+F",   "=0x",   "=\r",
+                                        "\xE9", "\x01", "\x7F", "= \n", "=\t\r\n", "=  \t\r\n", "= \r", "=  x"};
     const unsigned rarePerMille = rng() % 4 == 0 ? 200 : rng() % 20;
     std::string s;
     for (std::size_t k = rng() % (maxPieces + 1); k > 0; --k) {
@@ -493,11 +510,13 @@ void ExpectSameQuotedPrintable(const std::string& text, const std::string& why) 
 
 // Text of about `length` characters from pieces: literals (printable, tab,
 // CR LF), escapes with digits of either case, soft breaks, and with
-// `oddPerMille` lax escapes, DEL, controls and bytes from 0x80 up.
+// `oddPerMille` soft breaks with LF or padding, "=" that stands for itself,
+// DEL, controls and bytes from 0x80 up.
 std::string RandomQuotedPrintableText(std::mt19937& rng, std::size_t length, unsigned oddPerMille) {
     static const char kDigits[] = "0123456789ABCDEFabcdef";
-    static const char* const kOdd[] = {"=G1", "=4", "==", "=", "=\n", "=\r", "= 7", "=-1", "=+F", "=0x", "=\xE9",
-                                       "\x7F", "\x01", "\x1F", "\x0B", "\x80", "\xE9", "\xFF"};
+    static const char* const kOdd[] = {"=G1",  "=4",   "==",   "=",    "=\n",   "=\r",   "= 7",    "=-1",
+                                       "=+F",  "=0x",  "=\xE9", "\x7F", "\x01",   "\x1F",   "\x0B",   "\x80",
+                                       "\xE9", "\xFF", "= \n", "=\t\n", "= \r\n", "=  \t\r\n", "= \r", "=\t\t"};
     std::string s;
     while (s.size() < length) {
         const unsigned r = rng() % 1000;
@@ -557,10 +576,15 @@ const PieceCase kPieces[] = {
     {"=Af", "escape, mixed case"},
     {"=\r\n", "soft break"},
     {"=\r\n=\r\n", "two soft breaks"},
-    {"=G1", "lax escape, no first digit"},
-    {"=4x", "lax escape, one digit"},
-    {"==41", "= as a digit"},
-    {"=\n", "= LF is no soft break"},
+    {"=G1", "= as itself, no first digit"},
+    {"=4x", "= as itself, one digit"},
+    {"==41", "= as itself, then an escape"},
+    {"=\n", "soft break = LF"},
+    {"=\n=\n", "two soft breaks = LF"},
+    {"= \t\r\n", "soft break with padding before CR LF"},
+    {"=  \n", "soft break with padding before LF"},
+    {"=                    \n", "padding longer than a block"},
+    {"= \rZ", "padding, then CR without LF"},
     {"=\rZ", "= CR without LF"},
     {"\x7F", "DEL"},
     {"\x01", "control"},
@@ -592,7 +616,7 @@ TEST(MimeEquivalence, QuotedPrintableDecodeEveryPieceAtEveryPlace) {
 // Texts that end one, two or three characters into an escape, at every
 // length around the reach of a block.
 TEST(MimeEquivalence, QuotedPrintableDecodeTextEndingInsideAnEscape) {
-    for (const char* tail : {"=", "=4", "=\r", "=\r\n", "=4F", "=A"}) {
+    for (const char* tail : {"=", "=4", "=\r", "=\r\n", "=4F", "=A", "=\n", "= ", "= \r", "=\t\n"}) {
         for (std::size_t length = 0; length <= 40; ++length) {
             std::string text(length, 'x');
             for (std::size_t k = 0; k + 3 <= length; k += 5) text.replace(k, 3, "=5A");
@@ -614,18 +638,26 @@ const BlockFaultCase kBlockFaults[] = {
      "escape at place 14: one character past the block"},
     {std::string(15, 'a') + "=41" + std::string(20, 'b'), std::string(15, 'a') + "A" + std::string(20, 'b'),
      "escape at place 15: two characters past the block"},
-    {std::string(15, 'a') + "=4G" + std::string(20, 'b'), std::string(15, 'a') + "\x04" + std::string(20, 'b'),
-     "lax escape at place 15: its second digit is past the block"},
+    {std::string(15, 'a') + "=4G" + std::string(20, 'b'), std::string(15, 'a') + "=4G" + std::string(20, 'b'),
+     "= as itself at place 15: the non-digit is past the block"},
+    {std::string(15, 'a') + "=\n" + std::string(20, 'b'), std::string(15, 'a') + std::string(20, 'b'),
+     "soft break = LF at place 15: its LF is past the block"},
+    {std::string(14, 'a') + "= \r\n" + std::string(20, 'b'), std::string(14, 'a') + std::string(20, 'b'),
+     "padded soft break across the end of a block"},
     {std::string(30, 'a') + "=41" + std::string(40, 'b'), std::string(30, 'a') + "A" + std::string(40, 'b'),
      "escape at place 30: one character past a wide block"},
     {std::string(31, 'a') + "=41" + std::string(40, 'b'), std::string(31, 'a') + "A" + std::string(40, 'b'),
      "escape at place 31: two characters past a wide block"},
-    {std::string(31, 'a') + "=4G" + std::string(40, 'b'), std::string(31, 'a') + "\x04" + std::string(40, 'b'),
-     "lax escape at place 31: its second digit is past a wide block"},
+    {std::string(31, 'a') + "=4G" + std::string(40, 'b'), std::string(31, 'a') + "=4G" + std::string(40, 'b'),
+     "= as itself at place 31: the non-digit is past a wide block"},
+    {std::string(31, 'a') + "=\n" + std::string(40, 'b'), std::string(31, 'a') + std::string(40, 'b'),
+     "soft break = LF at place 31: its LF is past a wide block"},
+    {std::string(30, 'a') + "=\t\t\r\n" + std::string(40, 'b'), std::string(30, 'a') + std::string(40, 'b'),
+     "padded soft break across the end of a wide block"},
     {std::string(10, 'a') + "=\r\n" + std::string(20, 'b'), std::string(10, 'a') + std::string(20, 'b'),
      "soft break writes nothing"},
-    {std::string(10, 'a') + "=\r\r" + std::string(20, 'b'), std::string(10, 'a') + "\0"s + std::string(20, 'b'),
-     "= CR CR is a lax escape"},
+    {std::string(10, 'a') + "=\r\r" + std::string(20, 'b'), std::string(10, 'a') + "=\r\r" + std::string(20, 'b'),
+     "= CR CR: = stands for itself"},
     {"a\r\nb" + std::string(20, 'c'), "a\r\nb" + std::string(20, 'c'), "CR LF after a literal is no soft break"},
     {"=3d=7E=00=ff" + std::string(20, '~'), "=~\0\xFF"s + std::string(20, '~'), "digits of either case"},
 };

@@ -1,5 +1,6 @@
 // quoted_printable_test.cpp - the plain Quoted-Printable coder: literals, escapes,
-// soft-break columns, the room rule and the lax reading of escapes.
+// soft-break columns, the room rule, soft breaks with LF and padding, and an
+// "=" that is no escape.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -91,29 +92,11 @@ TEST(QuotedPrintableEncode, RefusesBadArgumentsWithoutWriting) {
     EXPECT_EQ(std::string(dst, 8), std::string(8, '\0'));
 }
 
-const DecodeCase kDecodes[] = {
-    {"", "", "empty text"},
-    {"A=3DB", "A=B", "escaped ="},
-    {"=E3=81=82", "\xE3\x81\x82", "upper-case escapes"},
-    {"ab=\r\ncd", "abcd", "soft line break dropped"},
-    {"\t\r\n ~", "\t\r\n ~", "literals copied"},
-    {"=4a", "\x4A", "lower-case digit"},
-    {"=4G", "\x04", "digits stop at a non-digit"},
-    {"=G4", "\0"s, "no digit reads as 0"},
-    {"=-1", "\xFF", "a minus sign negates; low 8 bits kept"},
-    {"=+F", "\x0F", "a plus sign is allowed"},
-    {"= 7", "\x07", "leading white space skipped"},
-    {"=\v5", "\x05", "vertical tab is white space too"},
-    {"=0x", "\0"s, "0x with no digit after it is the digit 0"},
-    {"a=\nb", "a\x0B", "= LF is no soft break: LF skipped as space, b is a digit"},
-    {"a=", "a\0"s, "= at the end reads nothing past the terminator: 0"},
-    {"=A", "\x0A", "one digit before the end"},
-    {"=\r", "\0"s, "= CR at the end: white space, no digit"},
-    {"=\xE9\xE9z", "\0z"s, "the two bytes after = are read as digits, not checked as literals"},
-};
-
-TEST(QuotedPrintableDecode, LiteralsEscapesAndStrtolReading) {
-    for (const auto& c : kDecodes) {
+// Each text decodes to its bytes with dstSize one more than their count,
+// and a zero after them.
+template <std::size_t N>
+void ExpectDecodes(const DecodeCase (&cases)[N]) {
+    for (const auto& c : cases) {
         const int dstSize = static_cast<int>(c.bytes.size()) + 1;
         std::string out;
         EXPECT_EQ(Decode(c.text, dstSize, out), static_cast<int>(c.bytes.size())) << c.why;
@@ -121,9 +104,68 @@ TEST(QuotedPrintableDecode, LiteralsEscapesAndStrtolReading) {
     }
 }
 
+const DecodeCase kDecodes[] = {
+    {"", "", "empty text"},
+    {"A=3DB", "A=B", "escaped ="},
+    {"=E3=81=82", "\xE3\x81\x82", "upper-case escapes"},
+    {"=4a=e3", "\x4A\xE3", "lower-case digits"},
+    {"\t\r\n ~", "\t\r\n ~", "literals copied"},
+};
+
+TEST(QuotedPrintableDecode, LiteralsAndEscapes) {
+    ExpectDecodes(kDecodes);
+}
+
+// "=", optional spaces and tabs, then CR LF or LF: the line goes on, and
+// nothing is written for the break.
+const DecodeCase kSoftBreaks[] = {
+    {"ab=\r\ncd", "abcd", "= CR LF"},
+    {"a=\nb", "ab", "= LF, as texts written on Unix break lines"},
+    {"x=\n=41", "xA", "an escape right after the break"},
+    {"a=  \t\r\nb", "ab", "spaces and a tab before CR LF are transport padding"},
+    {"a= \nb", "ab", "a space before LF is transport padding"},
+    {"a=\t\t\n", "a", "padding and break end the text"},
+    {"=\n=\r\n=\n", "", "breaks only"},
+    {"=E3=81=\n=82", "\xE3\x81\x82", "a break inside a character's escapes"},
+    {"a=\r\r\nb", "a=\r\r\nb", "CR CR LF after = is no break: = stands for itself"},
+    {"a= x\n", "a= x\n", "padding must reach the line break"},
+};
+
+TEST(QuotedPrintableDecode, SoftLineBreaks) {
+    ExpectDecodes(kSoftBreaks);
+}
+
+// An "=" that starts neither a soft break nor an escape of two hexadecimal
+// digits is the character "=", and the step after it starts at the next
+// character, which may start an escape itself.
+const DecodeCase kMalformed[] = {
+    {"=G4", "=G4", "no first digit"},
+    {"=4G", "=4G", "no second digit"},
+    {"= 7", "= 7", "a space is no digit"},
+    {"=-1", "=-1", "no sign"},
+    {"=+F", "=+F", "no sign"},
+    {"=0x", "=0x", "no prefix"},
+    {"a=", "a=", "= at the end"},
+    {"=A", "=A", "one digit before the end"},
+    {"=\r", "=\r", "= CR at the end"},
+    {"==41", "=A", "the second = starts an escape"},
+    {"=4=41", "=4A", "an escape after a lone digit"},
+    {"= \t", "= \t", "padding with no line break after it"},
+};
+
+TEST(QuotedPrintableDecode, MalformedEqualsSignStandsForItself) {
+    ExpectDecodes(kMalformed);
+}
+
 const DecodeRoomCase kDecodeRoom[] = {
     {"=41", 1, 1, "A", "a full dst gets no zero after the bytes"},
     {"=41=\r\n", 1, -1, "A", "a full dst fails even before a soft break"},
+    {"=41=\n", 1, -1, "A", "also before a soft break = LF"},
+    {"=41= \t\r\n", 1, -1, "A", "also before a padded soft break"},
+    {"=41=", 1, -1, "A", "also before an = that stands for itself"},
+    {"a=G", 2, -1, "a=", "the = is written; G finds dst full"},
+    {"a=\x01", 3, -1, "a=\0"s, "a control after a lone = still fails"},
+    {"=\xE9", 3, -1, "=\0\0"s, "so does a byte from 0x80 up"},
     {"AB", 1, -1, "A", "bytes before the one that did not fit are kept"},
     {"ab\xE9z", 5, -1, "ab\0\0\0"s, "a byte outside the literal set fails"},
     {"\x7F", 2, -1, "\0\0"s, "DEL fails"},

@@ -59,7 +59,12 @@ struct Writer {
                        static_cast<Ch>(buf[n - 1])};
         Text(piece, 3);
     }
+    // Space as '+', other ASCII as it stands, 0x80..0xFF escaped.
     void Plain(std::uint8_t b) {
+        if (b >= 0x80) {
+            EscapeByte(b);
+            return;
+        }
         const Ch c = b == 0x20 ? static_cast<Ch>('+') : static_cast<Ch>(b);
         Text(&c, 1);
     }
