@@ -190,7 +190,9 @@ ZRT_Guess GuessEncoding(const std::uint8_t* buf, std::size_t n, bool complete) n
             choice = *e;
         }
     }
-    if (choice == ZRT_ENC_NONE) return g;
+    // Controls, private use and strays everywhere: binary, not text in any
+    // of the encodings, even where the bytes are valid.
+    if (choice == ZRT_ENC_NONE || best < 0) return g;
     // As plausible: within a tenth of a kana per character read.
     const long margin = 10 + static_cast<long>(readings[choice].chars);
     for (const std::int32_t* e = kPreference; *e != ZRT_ENC_NONE; ++e) {
