@@ -209,7 +209,11 @@ TEST(Convert, ChunkSplitsGiveTheSameResult) {
         o.eol = c.eol;
         const auto whole = Convert(c.from, c.to, c.in, &o);
         for (size_t chunk = 1; chunk < c.in.size(); ++chunk) {
-            const auto parts = Convert(c.from, c.to, c.in, &o, chunk);
+            // Small output buffers too: a drain that empties the buffer
+            // exactly must not leave later output behind.
+            const auto parts = Convert(c.from, c.to, c.in, &o, chunk, chunk % 4 ? 4096 : 1 + chunk % 3);
+            EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, chunk, 2).out), Hex(whole.out))
+                << Hex(c.in) << " in chunks of " << chunk << " through two bytes";
             EXPECT_EQ(Hex(parts.out), Hex(whole.out)) << Hex(c.in) << " in chunks of " << chunk;
             EXPECT_EQ(parts.status, whole.status) << Hex(c.in) << " in chunks of " << chunk;
             EXPECT_EQ(parts.error.offset, whole.error.offset) << Hex(c.in) << " in chunks of " << chunk;
