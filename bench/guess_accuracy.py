@@ -9,7 +9,9 @@ character boundaries, each holding some kana or kanji, each encoded on its
 own so an ISO-2022-JP piece has its escapes), adds whole pages, and prints
 a Markdown table: accuracy per length and encoding for each engine.
 
-Usage: python3 bench/guess_accuracy.py build/src/text/libzr_text.so [pieces-per-cell] [seed]
+Usage: python3 bench/guess_accuracy.py [--readme bench/README.md] build/src/text/libzr_text.so [pieces-per-cell] [seed]
+  --readme: the table also replaces what README.md holds between its
+  "<!-- guess -->" and "<!-- /guess -->" lines.
 Needs: nkf, libuchardet0 (Debian), manpages-ja.
 """
 import ctypes
@@ -153,13 +155,18 @@ def pieces(text, codec, limit, count, rng):
 
 
 def main():
-    if len(sys.argv) < 2:
+    args = sys.argv[1:]
+    readme = None
+    if args[:1] == ["--readme"]:
+        readme = args[1]
+        args = args[2:]
+    if not args:
         sys.exit(__doc__)
-    per_cell = int(sys.argv[2]) if len(sys.argv) > 2 else 200
-    rng = random.Random(int(sys.argv[3]) if len(sys.argv) > 3 else 15)
+    per_cell = int(args[1]) if len(args) > 1 else 200
+    rng = random.Random(int(args[2]) if len(args) > 2 else 15)
+    engines = {"zr_text": Ours(args[0]), "uchardet": Uchardet()}
     pages = load_text()
     corpus = "".join(t for _, t in pages)
-    engines = {"zr_text": Ours(sys.argv[1]), "uchardet": Uchardet()}
 
     cases = []  # (length label, encoding label, data)
     for limit in LENGTHS:
@@ -185,10 +192,11 @@ def main():
             cell[n][0] += right(answers[n][i], label)
             cell[n][1] += 1
     lengths = [str(l) for l in LENGTHS] + ["whole"]
-    print(f"Pieces per cell: up to {per_cell} (whole: {len(whole)} pages); "
-          "each cell: zr_text / nkf --guess / uchardet, % right\n")
-    print("| encoding | " + " | ".join(f"{l} B" if l != "whole" else "whole files" for l in lengths) + " |")
-    print("|---|" + "---|" * len(lengths))
+    table = []
+    table.append(f"{len(cases)} inputs from {len(pages)} pages; up to {per_cell} pieces per cell, "
+                 f"{len(whole)} whole pages. Each cell: zr_text / nkf --guess / uchardet, % right.\n")
+    table.append("| encoding | " + " | ".join(f"{l} B" if l != "whole" else "whole files" for l in lengths) + " |")
+    table.append("|---|" + "---|" * len(lengths))
     totals = {n: {l: [0, 0] for l in lengths} for n in names}
     for _, _, label in ENCODINGS:
         row = []
@@ -204,11 +212,25 @@ def main():
                 totals[n][l][1] += total
                 parts.append(f"{100 * ok / total:.0f}")
             row.append(" / ".join(parts))
-        print(f"| {label} | " + " | ".join(row) + " |")
+        table.append(f"| {label} | " + " | ".join(row) + " |")
     row = []
     for l in lengths:
         row.append(" / ".join(f"{100 * totals[n][l][0] / max(1, totals[n][l][1]):.1f}" for n in names))
-    print("| **all** | " + " | ".join(row) + " |")
+    table.append("| **all** | " + " | ".join(row) + " |")
+    behind = [f"{label} {l}" for (l, label), cell in sorted(cells.items())
+              if cell["zr_text"][0] < max(cell["nkf --guess"][0], cell["uchardet"][0])]
+    table.append("\nCells where zr_text is right less often than the better peer: " +
+                 (", ".join(behind) if behind else "none") + ".")
+    print("\n".join(table))
+    if readme:
+        with open(readme, encoding="utf-8") as f:
+            text = f.read()
+        marked = re.compile(r"(<!-- guess -->\n).*?(<!-- /guess -->)", re.S)
+        if not marked.search(text):
+            sys.exit(f"{readme} has no <!-- guess --> ... <!-- /guess --> section")
+        text = marked.sub(lambda m: m.group(1) + "\n".join(table) + "\n" + m.group(2), text)
+        with open(readme, "w", encoding="utf-8") as f:
+            f.write(text)
     if os.environ.get("GUESS_MISSES"):
         for i, (length, label, data) in enumerate(cases):
             if not right(answers["zr_text"][i], label):
