@@ -201,6 +201,7 @@ const SplitCase kSplits[] = {
     {ZRT_ENC_UTF7, ZRT_ENC_SJIS, "+ZeVnLIqe- a+-b+2D3eAA-x", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
     {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本 a+b\nc😀", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
     {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "ok\xE6\x97", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b$(%.%$+JK\x1b(Zb\x1b", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
 };
 
 TEST(Convert, ChunkSplitsGiveTheSameResult) {

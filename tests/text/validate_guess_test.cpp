@@ -51,6 +51,7 @@ const BadCase kMalformed[] = {
     {ZRT_ENC_JIS, "a\xB6", 1, "\xB6", "8-bit byte in 7-bit text"},
     {ZRT_ENC_JIS, "\x1b(Z", 0, "\x1b(Z", "unknown designation"},
     {ZRT_ENC_JIS, "\x1b$", 0, "\x1b$", "escape cut short"},
+    {ZRT_ENC_JIS, "\x1b$(%.%$+J", 0, "\x1b$(%.%$+J", "a long unknown escape is taken whole"},
     {ZRT_ENC_JIS, "\x1b$BF", 3, "F", "kanji cut short"},
     {ZRT_ENC_JIS, "\x1b$BF\x80", 3, "F", "kanji with a bad second byte"},
     {ZRT_ENC_JIS, "\x1b$B)!", 3, ")!", "an empty JIS X 0208 row"},
