@@ -381,7 +381,13 @@ class UrlTests(Cases):
              "日%E6%9C%AC\n".encode(), "日本\n".encode(), 0, None),
             ("to Shift_JIS", ["url", "decode", "--charset", "utf8", "--text", "sjis"],
              b"%E3%81%82\n", b"\x82\xa0\n", 0, None),
-            ("undetectable", ["url", "decode"], b"abc%20def\n", None, 1, "--charset"),
+            # A URL with nothing to decode once was fatal and lost the lines
+            # after it.
+            ("nothing to decode passes through", ["url", "decode"],
+             b"https://example.jp/\nabc%20def\n%E3%81%82\n",
+             b"https://example.jp/\nabc def\n" + "あ\n".encode(), 0, None),
+            ("undecidable line reported, the others decoded", ["url", "decode"],
+             b"%FF%FF\n%E3%81%82\n", b"%FF%FF\n" + "あ\n".encode(), 1, "line 1 (byte offset 0)"),
             ("invalid escape", ["url", "decode", "--charset", "utf8"], b"ok\n%82%A0%G1xyz\n", None, 1,
              "line 2 (byte offset 9)"),
             ("escape cut short", ["url", "decode", "--charset", "utf8"], b"100%\n", None, 1, "'%'"),
