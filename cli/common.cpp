@@ -140,6 +140,16 @@ Options ParseOptions(int argc, char** argv, int first, std::span<const OptSpec> 
     return out;
 }
 
+ErrorPolicy ErrorPolicyFrom(const Options& o, const char* command) {
+    const std::string e = o.Get("errors", "strict");
+    if (o.Has("strict") && o.Has("errors") && e != "strict")
+        UsageFail(Format("%s: --strict and --errors=%s contradict each other", command, e.c_str()));
+    if (e == "strict") return ErrorPolicy::Strict;
+    if (e == "replace") return ErrorPolicy::Replace;
+    if (e == "skip") return ErrorPolicy::Skip;
+    UsageFail(Format("%s: unknown --errors '%s' (use strict, replace or skip)", command, e.c_str()));
+}
+
 Common CommonFrom(const Options& o) {
     Common c;
     c.outputPath = o.Get("output");

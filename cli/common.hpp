@@ -57,6 +57,12 @@ struct Options {
 Options ParseOptions(int argc, char** argv, int first, std::span<const OptSpec> own,
                      const char* command);
 
+// What to do with input that is malformed or cannot be expressed in the
+// output: stop with the place named (the default), write a substitute, or
+// leave it out. Read from --errors=strict|replace|skip (--strict: strict).
+enum class ErrorPolicy { Strict, Replace, Skip };
+ErrorPolicy ErrorPolicyFrom(const Options& o, const char* command);
+
 // Settings every command shares, read from Options.
 struct Common {
     std::string outputPath;  // empty: stdout

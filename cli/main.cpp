@@ -72,7 +72,7 @@ constexpr char kConv[] =
     "  cat data.euc | zrmoji conv -f euc -t sjis\n";
 
 constexpr char kB64[] =
-    "usage: zrmoji b64 encode|decode [--charset CS [--text T]] [-w COLS] [FILE...]\n"
+    "usage: zrmoji b64 encode|decode [--charset CS [--text T]] [-w COLS] [--errors=E] [FILE...]\n"
     "\n"
     "Without --charset: the bytes of the input are encoded (lines of 76\n"
     "characters; -w COLS to choose, -w 0 for one line) or decoded (white\n"
@@ -83,13 +83,19 @@ constexpr char kB64[] =
     "does the reverse. The text is UTF-8 unless --text sjis or --text utf16\n"
     "(little-endian) says otherwise.\n"
     "\n"
+    "  --errors=strict|replace|skip  decode: a character outside Base64, a\n"
+    "                 misplaced '=' or a lone last character stops the command\n"
+    "                 with its line and byte offset (strict, the default;\n"
+    "                 --strict too); replace and skip leave it out and go on\n"
+    "                 (-v counts them)\n"
+    "\n"
     "examples:\n"
     "  zrmoji b64 encode photo.jpg > photo.b64\n"
     "  echo 'こんにちは' | zrmoji b64 encode --charset jis\n"
     "  echo 'GyRCJDMkcyRLJEEkTxsoQg==' | zrmoji b64 decode --charset jis\n";
 
 constexpr char kQp[] =
-    "usage: zrmoji qp encode|decode [--charset CS [--text T]] [FILE...]\n"
+    "usage: zrmoji qp encode|decode [--charset CS [--text T]] [--errors=E] [FILE...]\n"
     "\n"
     "Quoted-Printable. Without --charset the bytes of the input are encoded\n"
     "or decoded; soft line breaks are '=' CR LF, and '=' LF is read as one too.\n"
@@ -97,8 +103,16 @@ constexpr char kQp[] =
     "charset first (decode: decoded, then converted back to the text side,\n"
     "UTF-8 unless --text sjis|utf16).\n"
     "\n"
+    "  --errors=strict|replace|skip  decode: an '=' followed by neither two\n"
+    "                 hexadecimal digits nor a line break, or a byte that has\n"
+    "                 no place in Quoted-Printable text, stops the command with\n"
+    "                 its line, byte offset and bytes (strict, the default;\n"
+    "                 --strict too); replace keeps it as it stands, skip leaves\n"
+    "                 it out (-v counts them)\n"
+    "\n"
     "examples:\n"
     "  zrmoji qp decode body.txt > body.bin\n"
+    "  zrmoji qp decode --errors=replace broken-mail.txt\n"
     "  echo 'テスト' | zrmoji qp encode --charset utf8\n";
 
 constexpr char kMime[] =

@@ -332,6 +332,39 @@ class MimeTests(Cases):
         self.assertEqual(run(["qp", "decode"], enc)[1], bytes(range(256)) * 3)
         self.assertTrue(all(len(l.rstrip(b"\r")) <= 76 for l in enc.split(b"\n")))
 
+    def test_malformed_input_and_errors_policy(self):
+        # The library decodes a malformed "=" as some byte nobody wrote
+        # ('bad=ZZ' gave a NUL); the tool names the place, or with --errors
+        # keeps (replace) or drops (skip) what is malformed.
+        self.check([
+            ("malformed escape named", ["qp", "decode"], b"ok\nbad=ZZ\n", None, 1,
+             "line 2 (byte offset 6): malformed Quoted-Printable escape (bytes 3D 5A 5A)"),
+            ("escape cut by the line end", ["qp", "decode"], b"a=4\n", None, 1, "bytes 3D 34)"),
+            ("replace keeps it as it stood", ["qp", "decode", "--errors=replace"], b"bad=ZZ=41\n",
+             b"bad=ZZA\n", 0, None),
+            ("skip leaves the '=' out", ["qp", "decode", "--errors", "skip"], b"bad=ZZ\n", b"badZZ\n",
+             0, None),
+            ("8-bit byte kept with replace", ["qp", "decode", "--errors=replace"], b"a\xe9\n",
+             b"a\xe9\n", 0, None),
+            ("lower-case digits are an escape", ["qp", "decode"], b"a=3d\n", b"a=\n", 0, None),
+            ("padding after a soft break", ["qp", "decode"], b"ab= \t\ncd\n", b"abcd\n", 0, None),
+            ("'=' at the very end is a soft break", ["qp", "decode"], b"ab=", b"ab", 0, None),
+            ("charset members checked too", ["qp", "decode", "--charset", "utf8"], b"x=G1\n", None, 1,
+             "byte offset 1"),
+            ("-v counts", ["qp", "decode", "--errors=skip", "-v"], b"=ZZ=YY\n", b"ZZYY\n", 0,
+             "2 malformed pieces left out"),
+            ("Base64 stray character skipped", ["b64", "decode", "--errors=skip"], b"QU*JD\n", b"ABC",
+             0, None),
+            ("Base64 misplaced padding ends the group", ["b64", "decode", "--errors=replace"],
+             b"QQ=QUJD", b"AABC", 0, None),
+            ("Base64 lone character dropped", ["b64", "decode", "--errors=skip"], b"QUJDQ", b"ABC",
+             0, None),
+            ("--strict is an alias", ["qp", "decode", "--strict"], b"=ZZ", None, 1, "malformed"),
+            ("contradiction", ["qp", "decode", "--strict", "--errors=skip"], b"", b"", 2, "contradict"),
+            ("unknown policy", ["b64", "decode", "--errors=ignore"], b"", b"", 2, "ignore"),
+            ("encoders take no --errors", ["b64", "encode", "--errors=skip"], b"", b"", 2, None),
+        ])
+
     def test_header_words(self):
         self.check([
             ("ISO-2022-JP B word", ["mime", "decode"],
