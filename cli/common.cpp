@@ -10,6 +10,7 @@
 #include <windows.h>
 #endif
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -355,14 +356,19 @@ bool U16Reader::NextSegment(U16& seg, bool* endedByNul, std::size_t softLimit) {
 
 namespace {
 
-// The temporary output file of a command that an interrupt ends: removed by
-// the handler, so that Ctrl-C leaves nothing behind. Set only while the file
-// exists; unlink() is safe in a signal handler.
-char g_tmpPath[4096];
-volatile sig_atomic_t g_tmpSet = 0;
+// The temporary output files of a command that an interrupt ends: removed
+// by the handler, so that Ctrl-C leaves nothing behind. A slot's path is
+// set only while its file exists; unlink() is safe in a signal handler.
+// Batch conversion has one file open per worker, hence several slots.
+constexpr int kTmpSlots = 64;
+char g_tmpPaths[kTmpSlots][4096];
+volatile sig_atomic_t g_tmpSet[kTmpSlots];
+std::atomic<bool> g_tmpClaimed[kTmpSlots];
+std::atomic<bool> g_handlersSet{false};
 
 extern "C" void RemoveTmpAndDie(int sig) {
-    if (g_tmpSet) unlink(g_tmpPath);
+    for (int i = 0; i < kTmpSlots; ++i)
+        if (g_tmpSet[i]) unlink(g_tmpPaths[i]);
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -390,20 +396,32 @@ void OnSignal(int sig, void (*handler)(int)) {
 #endif
 }
 
-void GuardTmp(const std::string& path) {
-    if (path.size() >= sizeof g_tmpPath) return;
-    std::memcpy(g_tmpPath, path.c_str(), path.size() + 1);
-    g_tmpSet = 1;
-    for (int sig : kStopSignals) OnSignal(sig, RemoveTmpAndDie);
-}
-
-void UnguardTmp() { g_tmpSet = 0; }
 
 volatile sig_atomic_t g_interrupted = 0;
 
 extern "C" void NoteInterrupt(int) { g_interrupted = 1; }
 
 }  // namespace
+
+int GuardTempFile(const std::string& path) {
+    if (path.size() >= sizeof g_tmpPaths[0]) return -1;
+    if (!g_handlersSet.exchange(true))
+        for (int sig : kStopSignals) OnSignal(sig, RemoveTmpAndDie);
+    for (int i = 0; i < kTmpSlots; ++i) {
+        bool expected = false;
+        if (!g_tmpClaimed[i].compare_exchange_strong(expected, true)) continue;
+        std::memcpy(g_tmpPaths[i], path.c_str(), path.size() + 1);
+        g_tmpSet[i] = 1;
+        return i;
+    }
+    return -1;
+}
+
+void UnguardTempFile(int slot) {
+    if (slot < 0) return;
+    g_tmpSet[slot] = 0;
+    g_tmpClaimed[slot] = false;
+}
 
 void CatchInterrupts() {
     for (int sig : kStopSignals) {
@@ -432,7 +450,7 @@ Output::Output(const std::string& path) : path_(path) {
         Fail(kExitRefused, Format("%s: cannot create the output: %s", path_.c_str(),
                                   std::strerror(errno)));
     tmpPath_ = name.data();
-    GuardTmp(tmpPath_);
+    guard_ = GuardTempFile(tmpPath_);
 #ifdef _WIN32
     _setmode(fd, _O_BINARY);
 #else
@@ -477,7 +495,8 @@ void Output::Commit() {
 #else
     const bool renamed = !bad && std::rename(tmpPath_.c_str(), path_.c_str()) == 0;
 #endif
-    UnguardTmp();
+    UnguardTempFile(guard_);
+    guard_ = -1;
     if (!renamed) {
         const int e = errno;
         std::remove(tmpPath_.c_str());
@@ -513,7 +532,8 @@ void Output::Abandon() {
     if (f_) std::fclose(f_);
     f_ = nullptr;
     std::remove(tmpPath_.c_str());
-    UnguardTmp();
+    UnguardTempFile(guard_);
+    guard_ = -1;
     LateNotes().push_back(path_ + " was not written");
 }
 

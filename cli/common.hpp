@@ -130,15 +130,30 @@ private:
 
 // ---- output --------------------------------------------------------------
 
+// Where a command's bytes go.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual void Write(const void* data, std::size_t size) = 0;
+    void Write(std::string_view s) { Write(s.data(), s.size()); }
+};
+
+// A temporary file that an interrupt must not leave behind: registered
+// while it exists, removed by the signal handler. Any thread may register
+// one; returns a slot for UnguardTempFile (-1: too many at once, then the
+// file is simply not guarded).
+int GuardTempFile(const std::string& path);
+void UnguardTempFile(int slot);
+
 // The output goes to stdout or, with -o, to a temporary file beside the target
 // that is renamed over it only when the command succeeds; a failed command
 // leaves an existing target untouched and says what happened.
-class Output {
+class Output : public Sink {
 public:
     explicit Output(const std::string& path);
-    ~Output();
-    void Write(const void* data, std::size_t size);
-    void Write(std::string_view s) { Write(s.data(), s.size()); }
+    ~Output() override;
+    void Write(const void* data, std::size_t size) override;
+    using Sink::Write;
     void Commit();
     // Called on failure: removes the temporary file, or says on stderr that
     // stdout holds only part of the output.
@@ -147,6 +162,7 @@ public:
 
 private:
     std::string path_, tmpPath_;
+    int guard_ = -1;
     std::FILE* f_ = nullptr;
     unsigned long long written_ = 0;
     bool done_ = false;

@@ -218,6 +218,8 @@ int main(int argc, char** argv) {
     else if (cmd == "url") run = RunUrl;
     else if (cmd == "ebcdic") run = RunEbcdic;
     else if (cmd == "table") run = RunTable;
+    else if (cmd == "guess") run = RunGuess;
+    else if (cmd == "list") run = RunList;
     if (!run) {
         std::fprintf(stderr, "zrmoji: unknown command '%s' (try 'zrmoji --help')\n", cmd.c_str());
         return kExitUsage;

@@ -597,5 +597,99 @@ class UsageTests(Cases):
                     self.assertTrue(err.startswith("zrmoji: "), err)
 
 
+class BatchTests(unittest.TestCase):
+    """conv -i: several files rewritten in place, each replaced only once its
+    result is complete; what is already in the target form is left alone."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="zrmoji-batch-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def write(self, name, data, mode=None):
+        p = os.path.join(self.dir, name)
+        os.makedirs(os.path.dirname(p), exist_ok=True)
+        with open(p, "wb") as f:
+            f.write(data)
+        if mode is not None:
+            os.chmod(p, mode)
+        return p
+
+    def read(self, name):
+        with open(os.path.join(self.dir, name), "rb") as f:
+            return f.read()
+
+    def leftovers(self):
+        return [n for _, _, files in os.walk(self.dir) for n in files if "zrmoji-" in n]
+
+    def test_mode_symlink_backup_and_untouched_files(self):
+        script = self.write("s.sh", b"echo \x82\xa0\n", 0o750)
+        os.symlink("s.sh", os.path.join(self.dir, "link.sh"))
+        ascii_file = self.write("plain.txt", b"nothing to convert\n")
+        os.utime(ascii_file, (1000000000, 1000000000))
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", "--backup=.orig",
+                            os.path.join(self.dir, "link.sh"), ascii_file])
+        self.assertEqual(rc, 0, err)
+        self.assertIn("1 converted, 1 unchanged, 0 failed", err)
+        self.assertEqual(self.read("s.sh"), "echo あ\n".encode())
+        self.assertEqual(os.stat(script).st_mode & 0o7777, 0o750, "mode kept")
+        self.assertTrue(os.path.islink(os.path.join(self.dir, "link.sh")), "the link stays a link")
+        self.assertEqual(self.read("s.sh.orig"), b"echo \x82\xa0\n")
+        self.assertEqual(os.stat(ascii_file).st_mtime, 1000000000, "unchanged file not rewritten")
+        self.assertFalse(os.path.exists(ascii_file + ".orig"))
+        self.assertEqual(self.leftovers(), [])
+
+    def test_a_failed_file_is_left_as_it_was_and_the_others_done(self):
+        good = [self.write("g%d.txt" % i, b"\x82\xa0%d\n" % i) for i in range(5)]
+        bad = self.write("bad.txt", b"ok\n\x41\xf0\x40\n")
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "jis", "-i", "-j", "3", bad] + good)
+        self.assertEqual(rc, 1, err)
+        self.assertIn("bad.txt: line 2 (byte offset 4)", err)
+        self.assertIn("5 converted, 0 unchanged, 1 failed", err)
+        self.assertEqual(self.read("bad.txt"), b"ok\n\x41\xf0\x40\n")
+        self.assertEqual(self.read("g3.txt"), KANJI_IN + b'$"' + KANJI_OUT + b"3\n")
+        self.assertEqual(self.leftovers(), [])
+
+    def test_recursive_skips_repositories_and_names_missing_files(self):
+        self.write("tree/a/one.txt", b"\x82\xa0\n")
+        self.write("tree/a/b/two.txt", b"\x82\xa2\n")
+        self.write("tree/.git/objects/x", b"\x82\xa0\n")
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", "-r",
+                          os.path.join(self.dir, "tree"), os.path.join(self.dir, "missing.txt")])
+        self.assertEqual(rc, 1, err)
+        self.assertIn("missing.txt", err)
+        self.assertIn("2 converted, 0 unchanged, 1 failed", err)
+        self.assertEqual(self.read("tree/a/b/two.txt"), "い\n".encode())
+        self.assertEqual(self.read("tree/.git/objects/x"), b"\x82\xa0\n")
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", os.path.join(self.dir, "tree")])
+        self.assertEqual(rc, 1)
+        self.assertIn("-r", err, "a directory without -r says how")
+
+    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0,
+                         "giving a file to another owner needs root")
+    def test_owner_kept(self):
+        f = self.write("owned.txt", b"\x82\xa0\n")
+        os.chown(f, 65534, 65534)
+        os.chmod(f, 0o4755)  # after chown, which clears set-user-ID
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", f])
+        self.assertEqual(rc, 0, err)
+        st = os.stat(f)
+        self.assertEqual((st.st_uid, st.st_gid, st.st_mode & 0o7777), (65534, 65534, 0o4755))
+
+    def test_usage(self):
+        f = self.write("f.txt", b"x")
+        for args, why in [
+            (["-i"], "no files"),
+            (["-i", "-o", f, f], "-o with -i"),
+            (["-i", "-j", "0", f], "no jobs"),
+            (["-i", "-"], "standard input"),
+            (["-r", f], "-r without -i"),
+        ]:
+            with self.subTest(why=why):
+                rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8"] + args)
+                self.assertEqual(rc, 2, err)
+
+
 if __name__ == "__main__":
     unittest.main()
