@@ -6,6 +6,7 @@
 
 #include "commands.hpp"
 #include "common.hpp"
+#include "textcmd.hpp"
 
 namespace zrcli {
 namespace {
@@ -441,10 +442,12 @@ void EncodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
                 const std::size_t cap = f.base64 ? 11 * n + 16 : 27 * n + 40;
                 std::string dst(cap, '\0');
                 std::int32_t r;
-                if (side == TextSide::SJis) {
+                if (side == TextSide::SJis && charset != 0) {
                     r = f.members->encA[charset](line.c_str(), dst.data(), CheckedSize(cap));
                 } else {
-                    const U16 u = TextToU16(line, side);
+                    // ISO-2022-JP gets no raw 8-bit half-width katakana.
+                    U16 u = TextToU16(line, side);
+                    if (charset == 0) u = FullwidthKana(u);
                     r = f.members->encW[charset](ToW(u).c_str(), dst.data(), CheckedSize(cap));
                 }
                 if (r < 0 || static_cast<std::size_t>(r) >= cap)
@@ -764,7 +767,8 @@ int RunMime(int argc, char** argv, int first) {
                 out.Write(LineBreak(side));
             } else {
                 CheckJisForm(line, side, charset, in, lines.LineNo(), lines.LineStart());
-                out.Write(EncodeHeader(charset, TextToU16(line, side)));
+                const U16 text = TextToU16(line, side);
+                out.Write(EncodeHeader(charset, charset == 0 ? FullwidthKana(text) : text));
                 out.Write("\n");
             }
         }

@@ -99,6 +99,36 @@ GuessResult GuessInput(Input& in, std::string* prefix) {
     }
 }
 
+U16 FullwidthKana(std::u16string_view s) {
+    bool any = false;
+    for (char16_t u : s) any = any || (u >= 0xFF61 && u <= 0xFF9F);
+    if (!any) return U16(s);
+    std::vector<std::uint32_t> cps;
+    cps.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t u = s[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            cps.push_back(0x10000 + ((u - 0xD800u) << 10) + (s[i + 1] - 0xDC00u));
+            ++i;
+        } else {
+            cps.push_back(u);
+        }
+    }
+    std::vector<std::uint32_t> full(cps.size());
+    full.resize(ZRT_KanaToFullwidth(cps.data(), cps.size(), full.data(), full.size()));
+    U16 out;
+    out.reserve(full.size());
+    for (std::uint32_t c : full) {
+        if (c >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
 std::string CharName(std::uint32_t cp) {
     std::string s = Format("U+%04X", cp);
     const bool printable = cp >= 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0) &&

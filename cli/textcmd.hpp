@@ -22,6 +22,10 @@ struct GuessResult {
 // before the rest of `in`.
 GuessResult GuessInput(Input& in, std::string* prefix);
 
+// Half-width katakana as their full-width forms, voiced marks combined
+// (ｶﾞ -> ガ): ISO-2022-JP is 7-bit, and mail has no half-width kana.
+U16 FullwidthKana(std::u16string_view s);
+
 // "U+9AD9 '髙'" (the character itself only when it is printable).
 std::string CharName(std::uint32_t cp);
 
