@@ -4,7 +4,6 @@
 
 #include "commands.hpp"
 #include "common.hpp"
-#include "textcmd.hpp"
 
 namespace zrcli {
 
@@ -77,15 +76,13 @@ void Encode(int charset, TextSide side, InputSet& inputs, Output& out, Progress&
                 const std::size_t cap = 24 * n + 32;
                 std::int32_t r;
                 std::u16string units;
-                if (side == TextSide::SJis && charset != 0) {
+                if (side == TextSide::SJis) {
                     std::string dst(cap, '\0');
                     r = ZR_URL_EncodeA(line.c_str(), dst.data(), CheckedSize(cap), charset);
                     if (r >= 0 && static_cast<std::size_t>(r) < cap)
                         units = WidenBytes(std::string_view(dst.data(), static_cast<std::size_t>(r)));
                 } else {
-                    // ISO-2022-JP gets no raw 8-bit half-width katakana.
-                    U16 u = TextToU16(line, side);
-                    if (charset == 0) u = FullwidthKana(u);
+                    const U16 u = TextToU16(line, side);
                     std::vector<ZR_WCHAR> dst(cap, 0);
                     r = ZR_URL_EncodeW(ToW(u).c_str(), dst.data(), CheckedSize(cap), charset);
                     if (r >= 0 && static_cast<std::size_t>(r) < cap)
