@@ -98,6 +98,7 @@ typedef struct ZRT_Converter ZRT_Converter;
 #define ZRT_MORE_OUTPUT 1  /* dst is full: call again (srcLen 0 is fine) for the rest */
 #define ZRT_STOPPED (-1)   /* strict policy: stopped at an error, see ZRT_GetError */
 #define ZRT_BAD_ARGUMENT (-2)
+#define ZRT_NO_MEMORY (-3)     /* the output buffer could not grow; the converter is spent */
 
 #define ZRT_ERR_NONE 0
 #define ZRT_ERR_MALFORMED 1   /* bytes no form of the input encoding allows, or cut short */
@@ -124,9 +125,12 @@ ZRT_API void ZRT_CALL ZRT_Reset(ZRT_Converter* converter);
  * *srcUsed gets the bytes taken (all of them unless stopped), *dstUsed the
  * bytes written. `last` nonzero ends the stream: a sequence still open is
  * cut short, ISO-2022-JP output returns to ASCII. Returns ZRT_OK,
- * ZRT_MORE_OUTPUT (call again, with last as before, until ZRT_OK),
- * ZRT_STOPPED (output before the error is delivered; further calls keep
- * returning ZRT_STOPPED until ZRT_Reset) or ZRT_BAD_ARGUMENT. */
+ * ZRT_MORE_OUTPUT (output is waiting: call again with the bytes not taken,
+ * src + *srcUsed, and the same `last`, until ZRT_OK; input is not taken
+ * while output waits), ZRT_STOPPED (the output before the error has been
+ * delivered; *srcUsed counts the bytes before it; further calls keep
+ * returning ZRT_STOPPED until ZRT_Reset), ZRT_BAD_ARGUMENT or ZRT_NO_MEMORY.
+ * Output is buffered inside for at most what one call's input yields. */
 ZRT_API int32_t ZRT_CALL ZRT_Convert(ZRT_Converter* converter,
                                      const uint8_t* src, size_t srcLen, size_t* srcUsed,
                                      uint8_t* dst, size_t dstSize, size_t* dstUsed,

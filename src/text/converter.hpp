@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "text/text.hpp"
 #include "zr_text.h"
@@ -45,10 +44,6 @@ public:
     const ZRT_Error& FirstError() const noexcept { return first_; }
     std::uint64_t MalformedCount() const noexcept { return malformed_; }
     std::uint64_t UnmappableCount() const noexcept { return unmappable_; }
-
-    // Called by the reader and the steps.
-    void OnMalformed(std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept;
-    void OnChar(char32_t c, std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept;
 
 private:
     struct Impl;
