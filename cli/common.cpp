@@ -785,13 +785,6 @@ long long FindCharU16(std::u16string_view line, bool (*bad)(std::u16string_view 
 
 bool HasNoJisForm(std::u16string_view ch) { return FindUserDefinedPair(U16ToSJis(ch)) >= 0; }
 
-// The code page's default character stands for what it cannot express.
-bool HasNoCp932Form(std::u16string_view ch) {
-    if (ch == u"?") return false;
-    const std::string sj = U16ToSJis(ch);
-    return !sj.empty() && sj.find_first_not_of('?') == std::string::npos;
-}
-
 // The byte offset, in `line` of encoding `enc`, of the first character that
 // `bad` picks; -1 when there is none.
 long long FindCharIn(std::string_view line, Enc enc, bool (*bad)(std::u16string_view),
@@ -850,9 +843,6 @@ long long FindNonJisChar(std::string_view line, Enc enc, std::string* what) {
     return at;
 }
 
-long long FindNonCp932Char(std::string_view line, Enc enc, std::string* what) {
-    return FindCharIn(line, enc, HasNoCp932Form, what);
-}
 
 bool ParseEnc(const std::string& name, Enc* out) {
     static const struct {

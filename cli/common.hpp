@@ -279,9 +279,6 @@ std::string LineBreak(TextSide side);
 enum class Enc { Jis, SJis, Euc, Utf8, Utf7, Utf16 };
 long long FindNonJisChar(std::string_view line, Enc enc, std::string* what);
 long long FindNonJisCharU16(std::u16string_view line, std::string* what);
-// Likewise the first character that code page 932 cannot express at all
-// (Unicode input only).
-long long FindNonCp932Char(std::string_view line, Enc enc, std::string* what);
 
 bool ParseEnc(const std::string& name, Enc* out);
 const char* EncName(Enc e);

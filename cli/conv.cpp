@@ -9,7 +9,6 @@
 #include "batch.hpp"
 #include "commands.hpp"
 #include "common.hpp"
-#include "conv_legacy.hpp"
 #include "textcmd.hpp"
 #include "zr_text.h"
 
@@ -22,7 +21,6 @@ struct ConvSettings {
     ZRT_Options options{};
     bool verbose = false;
     bool quiet = false;
-    bool strictAsked = false;  // --strict or --errors=strict given
 };
 
 // Totals over every file, for -v.
@@ -122,46 +120,6 @@ void ConvertStream(const ConvSettings& s, Input& in, Sink& out, Progress* progre
                      ZRT_EncodingName(s.to), PolicyVerb(s.options.errors));
 }
 
-// The text module's converter is filled in step by step; until it converts,
-// conv runs on the library's exports as it always has.
-bool ModuleConverts() {
-    static const bool works = [] {
-        ZRT_Converter* cv = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, nullptr);
-        if (!cv) return false;
-        std::uint8_t out[8];
-        std::size_t used = 0, wrote = 0;
-        const std::int32_t r = ZRT_Convert(cv, reinterpret_cast<const std::uint8_t*>("A"), 1, &used,
-                                           out, sizeof out, &wrote, 1);
-        ZRT_Close(cv);
-        return r == ZRT_OK && wrote == 1 && out[0] == 'A';
-    }();
-    return works;
-}
-
-bool LegacyEnc(std::int32_t id, Enc* out) {
-    switch (id) {
-        case ZRT_ENC_JIS: *out = Enc::Jis; return true;
-        case ZRT_ENC_SJIS: *out = Enc::SJis; return true;
-        case ZRT_ENC_EUCJP: *out = Enc::Euc; return true;
-        case ZRT_ENC_UTF8: case ZRT_ENC_ASCII: *out = Enc::Utf8; return true;
-        case ZRT_ENC_UTF7: *out = Enc::Utf7; return true;
-        case ZRT_ENC_UTF16: case ZRT_ENC_UTF16LE: *out = Enc::Utf16; return true;
-        default: return false;
-    }
-}
-
-void ConvertAny(const ConvSettings& s, Input& in, Sink& out, Progress* progress,
-                unsigned long long before, Losses* losses) {
-    if (ModuleConverts()) return ConvertStream(s, in, out, progress, before, losses);
-    Enc from, to;
-    if (s.from == ZRT_ENC_NONE || !LegacyEnc(s.from, &from) || !LegacyEnc(s.to, &to))
-        Fail(kExitRefused, "conv: this build converts only with -f and -t among jis, sjis, euc, "
-                           "utf8, utf7 and utf16");
-    Progress none(Common{"", false, true, false}, 0);
-    LegacyConvert(from, to, s.strictAsked, in, out,
-                  progress ? *progress : none, before);
-}
-
 std::int32_t EncodingOption(const Options& o, const char* option, bool output) {
     const std::string name = o.Get(option);
     if (!output && (name.empty() || name == "auto")) return ZRT_ENC_NONE;
@@ -221,7 +179,6 @@ int RunConv(int argc, char** argv, int first) {
     s.quiet = c.quiet;
     ZRT_DefaultOptions(&s.options);
     const ErrorPolicy policy = ErrorPolicyFrom(o, "conv");
-    s.strictAsked = policy == ErrorPolicy::Strict && (o.Has("strict") || o.Has("errors"));
     s.options.errors = policy == ErrorPolicy::Strict    ? ZRT_ERRORS_STRICT
                        : policy == ErrorPolicy::Replace ? ZRT_ERRORS_REPLACE
                                                         : ZRT_ERRORS_SKIP;
@@ -255,7 +212,7 @@ int RunConv(int argc, char** argv, int first) {
         b.quiet = c.quiet;
         return ConvertInPlace(o.operands, b, [&](Input& in, Sink& out) {
             Losses mine;
-            ConvertAny(s, in, out, nullptr, 0, &mine);
+            ConvertStream(s, in, out, nullptr, 0, &mine);
         });
     }
     InputSet inputs(o.operands);
@@ -264,7 +221,7 @@ int RunConv(int argc, char** argv, int first) {
     unsigned long long before = 0;
     for (std::size_t i = 0; i < inputs.Count(); ++i) {
         Input in = inputs.Open(i);
-        ConvertAny(s, in, out, &progress, before, &losses);
+        ConvertStream(s, in, out, &progress, before, &losses);
         before += in.Consumed();
     }
     progress.Finish();

@@ -46,8 +46,8 @@ class ConvTests(Cases):
              KANJI_IN + b"$\"" + KANJI_OUT + b"A", 0, None),
             ("JIS back to Shift_JIS", ["conv", "-f", "jis", "-t", "sjis"],
              KANJI_IN + b"0!" + KANJI_OUT + b"A", b"\x88\x9fA", 0, None),
-            ("EUC-JP to JIS uses ESC $ @", ["conv", "-f", "euc", "-t", "jis"], b"\xb0\xa1A",
-             ESC + b"$@0!" + KANJI_OUT + b"A", 0, None),
+            ("EUC-JP to JIS designates with ESC $ B", ["conv", "-f", "euc", "-t", "jis"], b"\xb0\xa1A",
+             ESC + b"$B0!" + KANJI_OUT + b"A", 0, None),
             ("UTF-8 to Shift_JIS", ["conv", "-f", "utf8", "-t", "sjis"], b"\xe3\x81\x82\n",
              b"\x82\xa0\n", 0, None),
             ("half-width katakana grows in UTF-8", ["conv", "-f", "sjis", "-t", "utf8"], b"\xb1",
@@ -56,8 +56,10 @@ class ConvTests(Cases):
              "Aあ\n".encode("utf-16-le"), 0, None),
             ("UTF-16 in", ["conv", "-f", "utf16", "-t", "euc"], "亜\n".encode("utf-16-le"),
              b"\xb0\xa1\n", 0, None),
-            ("same encoding copies", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\xff\x00x",
-             b"\x82\xa0\xff\x00x", 0, None),
+            ("same encoding copies", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\x00x",
+             b"\x82\xa0\x00x", 0, None),
+            ("... once validated", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\xff",
+             None, 1, "(byte offset 2): malformed shift_jis input (bytes FF)"),
             ("aliases", ["conv", "--from=Shift_JIS", "--to", "UTF-8"], b"\x82\xa0", "あ".encode(), 0, None),
             ("empty input", ["conv", "-f", "sjis", "-t", "jis"], b"", b"", 0, None),
         ])
@@ -85,9 +87,8 @@ class ConvTests(Cases):
         text = "こんにちは、世界。ABC ｱｲｳ ①\n日本語テキスト\n\n記号～〜−\n".encode()
         for enc in ("sjis", "jis", "euc", "utf7", "utf16", "utf8"):
             with self.subTest(enc=enc):
-                if enc == "euc":
-                    # The library's EUC-JP has no half-width katakana.
-                    text = text.replace("ｱｲｳ".encode(), b"")
+                # Half-width katakana have no place in 7-bit ISO-2022-JP.
+                want = text.replace("ｱｲｳ".encode(), "アイウ".encode()) if enc == "jis" else text
                 rc, there, err = run(["conv", "-f", "utf8", "-t", enc], text)
                 self.assertEqual(rc, 0, err)
                 rc, back, err = run(["conv", "-f", enc, "-t", "utf8"], there)
@@ -100,7 +101,7 @@ class ConvTests(Cases):
                     rc, again, _ = run(["conv", "-f", enc, "-t", "utf8"],
                                        run(["conv", "-f", "utf8", "-t", enc], back)[1])
                     self.assertEqual(again, back)
-                    self.assertEqual(back.splitlines()[0:2], text.splitlines()[0:2])
+                    self.assertEqual(back.splitlines()[0:2], want.splitlines()[0:2])
 
     def test_refusals(self):
         self.check([
@@ -110,9 +111,8 @@ class ConvTests(Cases):
              None, 1, "U+E000"),
             ("UTF-16 to JIS", ["conv", "-f", "utf16", "-t", "jis"], "x\uE001".encode("utf-16-le"),
              None, 1, "line 1 (byte offset 2)"),
-            ("odd UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"A\x00B", None, 1, "odd number"),
-            ("big-endian UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"\xfe\xff\x00A", None, 1,
-             "big-endian"),
+            ("odd UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"A\x00B", None, 1,
+             "(byte offset 2): malformed utf-16 input (bytes 42)"),
             ("unknown encoding", ["conv", "-f", "latin1", "-t", "utf8"], b"", b"", 2, "unknown encoding"),
             ("missing -t", ["conv", "-f", "sjis"], b"", b"", 2, "-t TO"),
             ("unknown option", ["conv", "-f", "sjis", "-t", "jis", "--fast"], b"", b"", 2, "--fast"),
@@ -124,16 +124,18 @@ class ConvTests(Cases):
              ESC + b"$@0!\n0!" + ESC + b"(JA\n", b"\x88\x9f\n\x88\x9fA\n", 0, None),
             ("kanji-in as the last bytes of a line", ["conv", "-f", "jis", "-t", "utf8"],
              b"A" + KANJI_IN + b"\n0!" + KANJI_OUT + b"\n", "A\n亜\n".encode(), 0, None),
-            ("Shift_JIS without escapes passes", ["conv", "-f", "jis", "-t", "sjis"], b"\x82\xa0",
-             b"\x82\xa0", 0, None),
+            ("8-bit bytes are not ISO-2022-JP", ["conv", "-f", "jis", "-t", "sjis"], b"\x82\xa0",
+             None, 1, "malformed iso-2022-jp input (bytes 82"),
             ("UTF-7 base64 run", ["conv", "-f", "utf7", "-t", "utf8"], b"+ZeVnLA-!\n",
              "日本!\n".encode(), 0, None),
         ])
 
     def test_characters_code_page_932_lacks(self):
         self.check([
-            ("become '?' with a warning", ["conv", "-f", "utf8", "-t", "sjis"], "a€b\n".encode(),
-             b"a?b\n", 0, "warning"),
+            ("refused by default", ["conv", "-f", "utf8", "-t", "sjis"], "a€b\n".encode(),
+             None, 1, "(byte offset 1): U+20AC"),
+            ("'?' with --errors=replace", ["conv", "-f", "utf8", "-t", "sjis", "--errors=replace"],
+             "a€b\n".encode(), b"a?b\n", 0, None),
             ("a '?' of the text is no loss", ["conv", "-f", "utf8", "-t", "jis"], b"a?b\n", b"a?b\n", 0, None),
             ("--strict refuses, naming the character", ["conv", "--strict", "-f", "utf16", "-t", "euc"],
              "ok\nx€\n".encode("utf-16-le"), None, 1, "line 2 (byte offset 8): U+20AC"),
@@ -245,7 +247,8 @@ class FileTests(unittest.TestCase):
         rc, out, err = run(["conv", "-f", "sjis", "-t", "euc", a, b])
         self.assertEqual(rc, 1)
         self.assertIn(b + ": line 2 (byte offset 4)", err)
-        self.assertEqual(out, b"one\ntwo\nx\n")
+        self.assertTrue(out.startswith(b"one\ntwo\nx\n"), out)
+        self.assertIn("incomplete", err)
 
     def test_output_that_cannot_be_created(self):
         rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o",
@@ -265,11 +268,11 @@ class FileTests(unittest.TestCase):
         self.assertTrue(all(len(l) <= 76 for l in enc.split(b"\r\n")))
         self.assertTrue(run(["qp", "decode"], enc)[1] == data)
 
-    def test_line_without_any_break_point_over_the_limit(self):
+    def test_line_without_any_break_point_streams(self):
+        # conv streams: no line is ever held whole, however long.
         src = self.path("huge", b"x" * (65 << 20))
         rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", src])
-        self.assertEqual((rc, out), (1, b""))
-        self.assertIn("MiB", err)
+        self.assertEqual((rc, len(out)), (0, 65 << 20), err)
 
 
 class MimeTests(Cases):
@@ -589,8 +592,8 @@ class UsageTests(Cases):
     def test_usage_errors(self):
         self.check([
             ("no command", [], b"", b"", 2, "usage"),
-            ("half-width katakana into EUC-JP warn", ["conv", "-f", "sjis", "-t", "euc"], b"\xb1",
-             b"\xb1", 0, "warning"),
+            ("half-width katakana into EUC-JP after 0x8E", ["conv", "-f", "sjis", "-t", "euc"], b"\xb1",
+             b"\x8e\xb1", 0, None),
             ("unknown command", ["frob"], b"", b"", 2, "frob"),
             ("-o without a name", ["conv", "-f", "sjis", "-t", "utf8", "-o"], b"", b"", 2, None),
         ])
@@ -716,6 +719,8 @@ def module_converts():
 
 MODULE = module_converts()
 NEEDS_MODULE = "the text module's converter does not convert in this build yet"
+GUESSES = run(["guess"], b"hello\n")[0] == 0
+NEEDS_GUESSER = "the text module's guesser does not guess in this build yet"
 
 
 @unittest.skipUnless(MODULE, NEEDS_MODULE)
@@ -766,8 +771,9 @@ class TextTests(Cases):
         for name in ("cp932", "ms932", "windows-31j", "Shift_JIS", "sjis", "eucJP", "ujis", "EUC-JP",
                      "ISO-2022-JP", "UTF8", "utf-16le"):
             with self.subTest(name=name):
-                rc, out, err = run(["conv", "-f", name, "-t", "utf8"], b"A")
-                self.assertEqual((rc, out), (0, b"A" if "16" not in name else out), err)
+                data = b"A\x00" if "16" in name else b"A"
+                rc, out, err = run(["conv", "-f", name, "-t", "utf8"], data)
+                self.assertEqual((rc, out), (0, b"A"), err)
         rc, out, _ = run(["list"])
         self.assertEqual(rc, 0)
         for name in (b"windows-31j", b"ujis", b"utf-16be", b"utf-7"):
@@ -791,6 +797,7 @@ class TextTests(Cases):
              None),
         ])
 
+    @unittest.skipUnless(GUESSES, NEEDS_GUESSER)
     def test_guessing(self):
         text = "日本語のテキストです。漢字とかなとカナが混ざっています。\n" * 3
         for enc, name in (("shift_jis", b"shift_jis"), ("euc_jp", b"euc-jp"), ("iso2022_jp", b"iso-2022-jp"),
