@@ -32,6 +32,20 @@ const char* PolicyVerb(std::int32_t errors) {
     return errors == ZRT_ERRORS_SKIP ? "left out" : errors == ZRT_ERRORS_REPLACE ? "replaced" : "met";
 }
 
+// "2 malformed sequences replaced", "1 character without a form in
+// iso-2022-jp left out", or both.
+std::string LossSummary(unsigned long long malformed, unsigned long long unmappable,
+                        const ConvSettings& s) {
+    std::string out;
+    if (malformed)
+        out = Format("%llu malformed sequence%s", malformed, malformed == 1 ? "" : "s");
+    if (unmappable)
+        out += Format("%s%llu character%s without a form in %s", out.empty() ? "" : " and ",
+                      unmappable, unmappable == 1 ? "" : "s", ZRT_EncodingName(s.to));
+    if (out.empty()) out = "nothing malformed or without a form in " + std::string(ZRT_EncodingName(s.to));
+    return out + " " + PolicyVerb(s.options.errors);
+}
+
 class ZrtConverter {
 public:
     ZrtConverter(std::int32_t from, std::int32_t to, const ZRT_Options& o)
@@ -113,11 +127,8 @@ void ConvertStream(const ConvSettings& s, Input& in, Sink& out, Progress* progre
     losses->malformed += malformed;
     losses->unmappable += unmappable;
     if (s.verbose && (malformed || unmappable))
-        std::fprintf(stderr, "zrmoji: %s: %llu malformed sequence%s and %llu character%s without a "
-                     "form in %s %s\n", in.Name().c_str(),
-                     static_cast<unsigned long long>(malformed), malformed == 1 ? "" : "s",
-                     static_cast<unsigned long long>(unmappable), unmappable == 1 ? "" : "s",
-                     ZRT_EncodingName(s.to), PolicyVerb(s.options.errors));
+        std::fprintf(stderr, "zrmoji: %s: %s\n", in.Name().c_str(),
+                     LossSummary(malformed, unmappable, s).c_str());
 }
 
 std::int32_t EncodingOption(const Options& o, const char* option, bool output) {
@@ -226,11 +237,9 @@ int RunConv(int argc, char** argv, int first) {
     }
     progress.Finish();
     out.Commit();
-    if (s.verbose && inputs.Count() > 1)
-        std::fprintf(stderr, "zrmoji: in all: %llu malformed sequence%s and %llu character%s without "
-                     "a form in %s %s\n", losses.malformed, losses.malformed == 1 ? "" : "s",
-                     losses.unmappable, losses.unmappable == 1 ? "" : "s", ZRT_EncodingName(s.to),
-                     PolicyVerb(s.options.errors));
+    if (s.verbose && inputs.Count() > 1 && (losses.malformed || losses.unmappable))
+        std::fprintf(stderr, "zrmoji: in all: %s\n",
+                     LossSummary(losses.malformed, losses.unmappable, s).c_str());
     return kExitOk;
 }
 

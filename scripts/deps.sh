@@ -11,7 +11,7 @@ for job in "$@"; do
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
-    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config) ;;
+    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config nkf) ;;
     *) echo "deps.sh: unknown job '$job'" >&2; exit 2 ;;
   esac
 done
