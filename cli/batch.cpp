@@ -10,9 +10,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <set>
+
+// MinGW's win32 thread model (the one the DLLs are built with) has no
+// std::thread; there the files are converted one after the other.
+#if defined(__MINGW32__) && !defined(_GLIBCXX_HAS_GTHREADS)
+#define ZRCLI_NO_THREADS 1
+#else
+#include <mutex>
 #include <thread>
+#endif
 
 namespace zrcli {
 namespace {
@@ -228,7 +235,9 @@ int ConvertInPlace(const std::vector<std::string>& operands, const BatchOptions&
                    const FileConversion& convert) {
     FileList list = Collect(operands, opts.recursive);
     std::atomic<unsigned long long> converted{0}, unchanged{0}, failed{list.errors.size()};
+#ifndef ZRCLI_NO_THREADS
     std::mutex errMutex;
+#endif
     for (const auto& e : list.errors) std::fprintf(stderr, "zrmoji: %s\n", e.c_str());
 
     std::atomic<std::size_t> next{0};
@@ -251,10 +260,15 @@ int ConvertInPlace(const std::vector<std::string>& operands, const BatchOptions&
                 error = list.files[i] + ": " + e.code().message();
             }
             ++failed;
+#ifndef ZRCLI_NO_THREADS
             std::lock_guard<std::mutex> lock(errMutex);
+#endif
             std::fprintf(stderr, "zrmoji: %s\n", error.c_str());
         }
     };
+#ifdef ZRCLI_NO_THREADS
+    worker();
+#else
     unsigned jobs = opts.jobs != 0 ? opts.jobs : std::max(1u, std::thread::hardware_concurrency());
     jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(1, list.files.size())));
     if (jobs <= 1) {
@@ -264,6 +278,7 @@ int ConvertInPlace(const std::vector<std::string>& operands, const BatchOptions&
         for (unsigned k = 0; k < jobs; ++k) threads.emplace_back(worker);
         for (auto& t : threads) t.join();
     }
+#endif
     if (!opts.quiet)
         std::fprintf(stderr, "zrmoji: %llu converted, %llu unchanged, %llu failed\n",
                      converted.load(), unchanged.load(), failed.load());
