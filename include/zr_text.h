@@ -159,7 +159,8 @@ ZRT_API int32_t ZRT_CALL ZRT_Validate(int32_t encoding, const uint8_t* buf, size
 #define ZRT_EOLS_MIXED 4
 
 typedef struct ZRT_Guess {
-    int32_t encoding;   /* the choice, ZRT_ENC_NONE when no encoding fits */
+    int32_t encoding;   /* the choice; ZRT_ENC_NONE when no encoding fits, or when
+                           no valid reading looks like text (binary data) */
     int32_t ambiguous;  /* nonzero when others fitted as well (see `ties`) and the
                            preference order decided */
     uint32_t fits;      /* bit (1u << id) per encoding under which the bytes are valid */

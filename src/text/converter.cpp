@@ -247,6 +247,8 @@ struct Converter::Impl final : ReadSink {
         return k;
     }
 
+    bool Pending() const noexcept { return outPos < out.size(); }
+
     void Clear() noexcept {
         reader->Reset();
         writer->Reset();
@@ -316,7 +318,7 @@ std::int32_t Converter::Convert(const std::uint8_t* src, std::size_t n, std::siz
     Impl& c = *impl_;
     used = 0;
     written = c.Drain(dst, cap);
-    if (c.outPos != 0) return ZRT_MORE_OUTPUT;
+    if (c.Pending()) return ZRT_MORE_OUTPUT;
     if (c.badAlloc) return ZRT_NO_MEMORY;
     if (c.stopped) return ZRT_STOPPED;
     const std::uint64_t start = c.reader->Position();
@@ -329,7 +331,7 @@ std::int32_t Converter::Convert(const std::uint8_t* src, std::size_t n, std::siz
         used = at > start ? static_cast<std::size_t>(std::min<std::uint64_t>(at - start, n)) : 0;
     }
     written += c.Drain(dst + written, cap - written);
-    if (c.outPos != 0) return ZRT_MORE_OUTPUT;
+    if (c.Pending()) return ZRT_MORE_OUTPUT;
     if (c.badAlloc) return ZRT_NO_MEMORY;
     return c.stopped ? ZRT_STOPPED : ZRT_OK;
 }

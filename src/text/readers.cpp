@@ -287,8 +287,10 @@ class JisReader final : public Reader {
         static constexpr std::size_t kLongest = 8;
         std::size_t len = 1;
         while (len < avail && len < kLongest && p[len] >= 0x20 && p[len] <= 0x2F) ++len;
+        // The byte after the intermediates decides; until it is here, wait
+        // (a chunked input must end up where the whole one does).
+        if (len == avail && !last) return 0;
         const bool complete = len < avail && p[len] >= 0x30 && p[len] <= 0x7E;
-        if (!complete && len == avail && len < kLongest && !last) return 0;
         if (complete) ++len;
         static constexpr struct {
             const char* seq;

@@ -201,6 +201,7 @@ const SplitCase kSplits[] = {
     {ZRT_ENC_UTF7, ZRT_ENC_SJIS, "+ZeVnLIqe- a+-b+2D3eAA-x", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
     {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本 a+b\nc😀", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
     {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "ok\xE6\x97", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b$(%.%$+JK\x1b(Zb\x1b", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
 };
 
 TEST(Convert, ChunkSplitsGiveTheSameResult) {
@@ -209,7 +210,11 @@ TEST(Convert, ChunkSplitsGiveTheSameResult) {
         o.eol = c.eol;
         const auto whole = Convert(c.from, c.to, c.in, &o);
         for (size_t chunk = 1; chunk < c.in.size(); ++chunk) {
-            const auto parts = Convert(c.from, c.to, c.in, &o, chunk);
+            // Small output buffers too: a drain that empties the buffer
+            // exactly must not leave later output behind.
+            const auto parts = Convert(c.from, c.to, c.in, &o, chunk, chunk % 4 ? 4096 : 1 + chunk % 3);
+            EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, chunk, 2).out), Hex(whole.out))
+                << Hex(c.in) << " in chunks of " << chunk << " through two bytes";
             EXPECT_EQ(Hex(parts.out), Hex(whole.out)) << Hex(c.in) << " in chunks of " << chunk;
             EXPECT_EQ(parts.status, whole.status) << Hex(c.in) << " in chunks of " << chunk;
             EXPECT_EQ(parts.error.offset, whole.error.offset) << Hex(c.in) << " in chunks of " << chunk;
