@@ -72,6 +72,11 @@ std::string GuessResult::Explain() const {
             order += (order.empty() ? "" : ", ") + std::string(ZRT_EncodingName(*p));
         s += Format("; %s fit%s as well, and zrmoji prefers them in the order %s",
                     others.c_str(), others.find(',') == std::string::npos ? "s" : "", order.c_str());
+    } else {
+        // Valid in others too, but the text reads far more likely as this.
+        const std::string others = EncList(guess.fits, guess.encoding);
+        if (!others.empty())
+            s += Format("; the bytes are valid %s too, but read less likely so", others.c_str());
     }
     return s;
 }
@@ -186,7 +191,8 @@ int RunGuess(int argc, char** argv, int first) {
                            g.guess.bom ? ", BOM" : "");
         }
         out.Write(line + "\n");
-        if (c.verbose) std::fprintf(stderr, "zrmoji: %s: %s\n", in.Name().c_str(), g.Explain().c_str());
+        if (c.verbose || g.guess.encoding == ZRT_ENC_NONE)
+            std::fprintf(stderr, "zrmoji: %s: %s\n", in.Name().c_str(), g.Explain().c_str());
     }
     out.Commit();
     return unknown ? kExitRefused : kExitOk;

@@ -30,6 +30,10 @@ step "UTF-8 to Shift_JIS (code page 932)" "zrmoji conv -f utf8 -t sjis sample.tx
 "$zrmoji" conv -f utf8 -t sjis "$work/sample.txt" > "$work/sample.sjis"
 echo "$(wc -c < "$work/sample.sjis") bytes:"; hex < "$work/sample.sjis"
 
+step "What is it? zrmoji guesses encoding, line endings and byte order mark" \
+  "zrmoji guess sample.txt sample.sjis; zrmoji conv -t utf8 -v sample.sjis | head -n 1"
+(cd "$work" && "$zrmoji" guess sample.txt sample.sjis && "$zrmoji" conv -t utf8 -v sample.sjis 2>&1 | head -n 2)
+
 step "Shift_JIS to ISO-2022-JP (what mail uses): ESC \$ B ... ESC ( B around kanji" \
   "zrmoji conv -f sjis -t jis sample.sjis | cat -v | head -n 1"
 "$zrmoji" conv -f sjis -t jis "$work/sample.sjis" > "$work/sample.jis"

@@ -814,8 +814,12 @@ class TextTests(Cases):
             ("pure ASCII", ["guess"], b"hello\n", b"ascii (LF)\n", 0, None),
             ("BOM", ["guess"], "\ufeffあ\r\n".encode(), b"utf-8 (CRLF, BOM)\n", 0, None),
             ("-f auto", ["conv", "-f", "auto", "-t", "sjis"], "あ\n".encode(), b"\x82\xa0\n", 0, None),
-            ("ambiguous short text: -v says why", ["conv", "-t", "utf8", "-v"], b"\xb0\xa1\n", None, 0,
+            ("ASCII fits all: -v says why", ["conv", "-t", "utf8", "-v"], b"hello\n", b"hello\n", 0,
              "as well"),
+            ("valid twice: -v names the other", ["conv", "-t", "utf8", "-v"], b"\xb0\xa1\n", "亜\n".encode(),
+             0, "shift_jis too"),
+            ("no encoding fits", ["guess"], b"\x82\xa0\xff\x00\x1b$B", b"unknown (no encoding fits; binary?)\n",
+             1, None),
         ])
 
 
