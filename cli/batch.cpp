@@ -119,27 +119,6 @@ void MakeBackup(const fs::path& target, const std::string& suffix, const std::st
                                   backup.string().c_str(), ec.message().c_str()));
 }
 
-// The file's mode and, where the host has owners and we may set them, its
-// owner and group go to the file that replaces it.
-void CopyMetadata(const fs::path& from, const std::string& to) {
-    std::error_code ec;
-    const fs::perms perms = fs::status(from, ec).permissions();
-    if (!ec) fs::permissions(to, perms, fs::perm_options::replace, ec);
-#ifndef _WIN32
-    struct stat st {};
-    if (stat(from.c_str(), &st) != 0) return;
-    if (st.st_uid != geteuid() || st.st_gid != getegid()) {
-        // Only root may give a file away; a group we belong to is still kept.
-        if (chown(to.c_str(), st.st_uid, st.st_gid) != 0 &&
-            chown(to.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
-            // The file stays ours, as any editor would leave it.
-        }
-        // chown() clears the set-user-ID and set-group-ID bits.
-        chmod(to.c_str(), st.st_mode & 07777);
-    }
-#endif
-}
-
 enum class Outcome { Converted, Unchanged };
 
 Outcome ConvertFile(const std::string& name, const BatchOptions& opts, const FileConversion& convert) {
@@ -167,7 +146,7 @@ Outcome ConvertFile(const std::string& name, const BatchOptions& opts, const Fil
     convert(in, tmp);
     tmp.Close();
     if (SameContents(target.string(), tmp.Path())) return Outcome::Unchanged;
-    CopyMetadata(target, tmp.Path());
+    CopyFileMetadata(target.string(), tmp.Path());
     if (!opts.backupSuffix.empty()) MakeBackup(target, opts.backupSuffix, name);
     fs::rename(tmp.Path(), target, ec);
     if (ec)

@@ -18,6 +18,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace zrcli {
 
@@ -436,13 +437,43 @@ void CheckInterrupted() {
     if (g_interrupted) Fail(130, "interrupted");
 }
 
-Output::Output(const std::string& path) : path_(path) {
+// The file's mode and, where the host has owners and we may set them, its
+// owner and group go to the file that replaces it.
+void CopyFileMetadata(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::perms perms = fs::status(from, ec).permissions();
+    if (!ec) fs::permissions(to, perms, fs::perm_options::replace, ec);
+#ifndef _WIN32
+    struct stat st {};
+    if (stat(from.c_str(), &st) != 0) return;
+    if (st.st_uid != geteuid() || st.st_gid != getegid()) {
+        // Only root may give a file away; a group we belong to is still kept.
+        if (chown(to.c_str(), st.st_uid, st.st_gid) != 0 &&
+            chown(to.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // The file stays ours, as any editor would leave it.
+        }
+        // chown() clears the set-user-ID and set-group-ID bits.
+        chmod(to.c_str(), st.st_mode & 07777);
+    }
+#endif
+}
+
+Output::Output(const std::string& path) : path_(path), target_(path) {
     if (path_.empty() || path_ == "-") {
         f_ = stdout;
         path_.clear();
         return;
     }
-    tmpPath_ = path_ + ".zrmoji-XXXXXX";
+    // An existing output keeps what it was: a symbolic link stays one (its
+    // target is written), a file keeps its mode and owner.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path_, ec))) {
+        const auto real = std::filesystem::canonical(path_, ec);
+        if (!ec) target_ = real.string();
+    }
+    existed_ = std::filesystem::is_regular_file(target_, ec);
+    tmpPath_ = target_ + ".zrmoji-XXXXXX";
     std::vector<char> name(tmpPath_.begin(), tmpPath_.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
@@ -488,12 +519,13 @@ void Output::Commit() {
     }
     const bool bad = std::fclose(f_) != 0;
     f_ = nullptr;
+    if (!bad && existed_) CopyFileMetadata(target_, tmpPath_);
 #ifdef _WIN32
     // rename() will not replace an existing file here.
-    const bool renamed = !bad && MoveFileExA(tmpPath_.c_str(), path_.c_str(),
+    const bool renamed = !bad && MoveFileExA(tmpPath_.c_str(), target_.c_str(),
                                              MOVEFILE_REPLACE_EXISTING) != 0;
 #else
-    const bool renamed = !bad && std::rename(tmpPath_.c_str(), path_.c_str()) == 0;
+    const bool renamed = !bad && std::rename(tmpPath_.c_str(), target_.c_str()) == 0;
 #endif
     UnguardTempFile(guard_);
     guard_ = -1;

@@ -145,6 +145,10 @@ public:
 int GuardTempFile(const std::string& path);
 void UnguardTempFile(int slot);
 
+// Gives `to` the mode of `from` and, where the host has owners and we may
+// set them, its owner and group.
+void CopyFileMetadata(const std::string& from, const std::string& to);
+
 // The output goes to stdout or, with -o, to a temporary file beside the target
 // that is renamed over it only when the command succeeds; a failed command
 // leaves an existing target untouched and says what happened.
@@ -161,7 +165,8 @@ public:
     bool WroteAnything() const { return written_ != 0; }
 
 private:
-    std::string path_, tmpPath_;
+    std::string path_, target_, tmpPath_;  // target_: path_ with its links resolved
+    bool existed_ = false;
     int guard_ = -1;
     std::FILE* f_ = nullptr;
     unsigned long long written_ = 0;

@@ -616,6 +616,19 @@ class UsageTests(Cases):
                     self.assertTrue(err.startswith("zrmoji: "), err)
 
 
+def module_converts():
+    """The text module's converter is filled in step by step; until it reads
+    half-width katakana into ISO-2022-JP, the conv tests of its features wait."""
+    rc, out, _ = run(["conv", "-f", "utf8", "-t", "jis"], "ｶ".encode())
+    return rc == 0 and out == KANJI_IN + b"%+" + KANJI_OUT
+
+
+MODULE = module_converts()
+NEEDS_MODULE = "the text module's converter does not convert in this build yet"
+GUESSES = run(["guess"], b"hello\n")[0] == 0
+NEEDS_GUESSER = "the text module's guesser does not guess in this build yet"
+
+
 class BatchTests(unittest.TestCase):
     """conv -i: several files rewritten in place, each replaced only once its
     result is complete; what is already in the target form is left alone."""
@@ -685,6 +698,28 @@ class BatchTests(unittest.TestCase):
         self.assertEqual(rc, 1)
         self.assertIn("-r", err, "a directory without -r says how")
 
+    def test_output_onto_an_existing_file_keeps_its_mode_and_link(self):
+        # -o s.sh s.sh once made a 750 script 644 and a link a plain file.
+        script = self.write("s.sh", b"echo \x82\xa0\n", 0o750)
+        link = os.path.join(self.dir, "l.sh")
+        os.symlink("s.sh", link)
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o", link, link])
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.stat(script).st_mode & 0o7777, 0o750)
+        self.assertEqual(self.read("s.sh"), "echo あ\n".encode())
+
+    @unittest.skipUnless(MODULE and GUESSES, NEEDS_GUESSER)
+    def test_each_file_guessed_on_its_own(self):
+        text = "日本語のテキストです。漢字とかなが混ざっています。\n" * 4
+        names = [self.write(enc, text.encode(enc)) for enc in ("shift_jis", "euc_jp", "iso2022_jp", "utf-8")]
+        rc, _, err = run(["conv", "-t", "utf8", "-i"] + names)
+        self.assertEqual(rc, 0, err)
+        self.assertIn("3 converted, 1 unchanged, 0 failed", err)
+        for n in names:
+            with open(n, "rb") as f:
+                self.assertEqual(f.read(), text.encode(), n)
+
     @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0,
                          "giving a file to another owner needs root")
     def test_owner_kept(self):
@@ -708,19 +743,6 @@ class BatchTests(unittest.TestCase):
             with self.subTest(why=why):
                 rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8"] + args)
                 self.assertEqual(rc, 2, err)
-
-
-def module_converts():
-    """The text module's converter is filled in step by step; until it reads
-    half-width katakana into ISO-2022-JP, the conv tests of its features wait."""
-    rc, out, _ = run(["conv", "-f", "utf8", "-t", "jis"], "ｶ".encode())
-    return rc == 0 and out == KANJI_IN + b"%+" + KANJI_OUT
-
-
-MODULE = module_converts()
-NEEDS_MODULE = "the text module's converter does not convert in this build yet"
-GUESSES = run(["guess"], b"hello\n")[0] == 0
-NEEDS_GUESSER = "the text module's guesser does not guess in this build yet"
 
 
 @unittest.skipUnless(MODULE, NEEDS_MODULE)
