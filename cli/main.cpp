@@ -47,7 +47,14 @@ constexpr char kOverview[] =
     "2 a usage error.\n"
     "\n"
     "environment: the library keeps loaded code tables in files under $TEMP;\n"
-    "when TEMP is not set, zrmoji sets it to $TMPDIR or /tmp for itself.\n";
+    "when TEMP is not set, zrmoji sets it to $TMPDIR or /tmp for itself.\n"
+    "\n"
+    "examples:\n"
+    "  zrmoji conv -f sjis -t utf8 -o new.txt old.txt\n"
+    "  zrmoji conv -v -t utf8 unknown.txt          # says what it guessed\n"
+    "  zrmoji conv -q --progress -f euc -t utf8 big.euc > big.txt 2> progress.log\n"
+    "  zrmoji guess *.txt\n"
+    "  zrmoji conv --help\n";
 
 constexpr char kConv[] =
     "usage: zrmoji conv [-f FROM] -t TO [OPTIONS] [-o FILE] [FILE...]\n"
