@@ -52,7 +52,7 @@ constexpr char kOverview[] =
     "examples:\n"
     "  zrmoji conv -f sjis -t utf8 -o new.txt old.txt\n"
     "  zrmoji conv -v -t utf8 unknown.txt          # says what it guessed\n"
-    "  zrmoji conv -q --progress -f euc -t utf8 big.euc > big.txt 2> progress.log\n"
+    "  zrmoji conv --progress -f euc -t utf8 big.euc > big.txt 2> progress.log\n"
     "  zrmoji guess *.txt\n"
     "  zrmoji conv --help\n";
 
