@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -98,7 +99,9 @@ void ConvertStream(const ConvSettings& s, Input& in, Sink& out, Progress* progre
             off += used;
             if (r == ZRT_OK && off >= chunk.size()) return;
             if (r == ZRT_STOPPED) break;
-            if (r != ZRT_OK && r != ZRT_MORE_OUTPUT)
+            if (r == ZRT_NO_MEMORY) throw std::bad_alloc();
+            // Neither taking input nor giving output would never end.
+            if ((r != ZRT_OK && r != ZRT_MORE_OUTPUT) || (used == 0 && wrote == 0 && r == ZRT_OK))
                 Fail(kExitRefused, in.Name() + ": the text module refused the conversion");
         }
         ZRT_Error e{};
