@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ZRT_DefaultOptions(&plain);
     plain.halfwidth = ZRT_HALFWIDTH_JISX0201;
     const TextRun u1 = RunConverter(from, ZRT_ENC_UTF8, plain, p, text.size(), {}, 1 << 16);
-    if (u1.status != ZRT_OK) return 0;
+    // A U+FEFF first in a text is read as its BOM: such a text cannot come back.
+    if (u1.status != ZRT_OK || u1.out.rfind("\xEF\xBB\xBF", 0) == 0) return 0;
     const int32_t back = from == ZRT_ENC_UTF16 ? ZRT_ENC_UTF16LE : from;
     const auto* u1p = reinterpret_cast<const std::uint8_t*>(u1.out.data());
     const TextRun enc = RunConverter(ZRT_ENC_UTF8, back, plain, u1p, u1.out.size(), {}, 1 << 16);
@@ -99,6 +100,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto* ep = reinterpret_cast<const std::uint8_t*>(enc.out.data());
     const TextRun u2 = RunConverter(back, ZRT_ENC_UTF8, plain, ep, enc.out.size(), {}, 1 << 16);
-    if (u2.status != ZRT_OK || u2.out != u1.out) Fail("round trip changed the text", "ZRT_Convert");
+    if (u2.status != ZRT_OK || u2.out != u1.out) {
+        params();
+        std::fprintf(stderr, "read: [%s]\nwritten: [%s]\nread again: %d [%s]\n", Hex(u1.out).c_str(),
+                     Hex(enc.out).c_str(), u2.status, Hex(u2.out).c_str());
+        Fail("round trip changed the text", "ZRT_Convert");
+    }
     return 0;
 }

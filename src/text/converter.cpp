@@ -25,21 +25,35 @@ namespace {
 // keeps its place among the characters held back by the steps.
 constexpr char32_t kReplaceMark = 0x110000;
 
+// Where a character came from. Most characters pass straight through and
+// only point at the reader's bytes; the few held back by a step (a CR, a
+// kana before its mark) keep a copy, since the reader's bytes move on.
 struct Origin {
     std::uint64_t offset = 0;
-    std::uint8_t bytes[16] = {};
+    const std::uint8_t* ptr = nullptr;  // null: the bytes are in `own`
     std::uint8_t len = 0;
+    std::uint8_t own[16];
 
-    void Set(std::uint64_t at, const std::uint8_t* p, std::size_t n) noexcept {
-        offset = at;
-        len = static_cast<std::uint8_t>(n < sizeof bytes ? n : sizeof bytes);
-        if (len) std::memcpy(bytes, p, len);
+    static Origin View(std::uint64_t at, const std::uint8_t* p, std::size_t n) noexcept {
+        Origin o;
+        o.offset = at;
+        o.ptr = p;
+        o.len = static_cast<std::uint8_t>(n < sizeof o.own ? n : sizeof o.own);
+        return o;
     }
-    // Two characters taken as one (CR LF, a kana and its mark).
+    const std::uint8_t* Bytes() const noexcept { return ptr ? ptr : own; }
+    void Keep(const Origin& o) noexcept {
+        offset = o.offset;
+        len = o.len;
+        if (len) std::memcpy(own, o.Bytes(), len);
+        ptr = nullptr;
+    }
+    // Two characters taken as one (CR LF, a kana and its mark); `this` is a
+    // kept copy.
     void Append(const Origin& o) noexcept {
-        const std::size_t room = sizeof bytes - len;
+        const std::size_t room = sizeof own - len;
         const std::size_t k = o.len < room ? o.len : room;
-        std::memcpy(bytes + len, o.bytes, k);
+        if (k) std::memcpy(own + len, o.Bytes(), k);
         len = static_cast<std::uint8_t>(len + k);
     }
 };
@@ -72,8 +86,7 @@ struct Converter::Impl final : ReadSink {
     bool Stopped() const noexcept override { return stopped || badAlloc; }
 
     void Char(char32_t c, std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept override {
-        Origin o;
-        o.Set(offset, bytes, n);
+        const Origin o = Origin::View(offset, bytes, n);
         const bool first = !started;
         started = true;
         // A BOM is the stream's signature, not text: consumed, and written
@@ -88,11 +101,37 @@ struct Converter::Impl final : ReadSink {
         lastWasCr = c == '\r';
     }
 
+    // A run of ASCII passes whole when no step could change it: line endings
+    // kept, nothing held back (an ASCII byte never combines with a held
+    // kana, but the held one must be written first), and a writer in which
+    // ASCII is itself.
+    void Ascii(const std::uint8_t* p, std::size_t n, std::uint64_t offset) noexcept override {
+        if (options.eol != ZRT_EOL_KEEP || kanaHeld || stopped || badAlloc) {
+            ReadSink::Ascii(p, n, offset);
+            return;
+        }
+        try {
+            StartOutput();
+            if (!writer->PutAscii(p, n, out)) {
+                ReadSink::Ascii(p, n, offset);
+                return;
+            }
+        } catch (const std::bad_alloc&) {
+            badAlloc = true;
+            return;
+        }
+        started = true;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint8_t c = p[i];
+            if (c == '\r' || (c == '\n' && !lastWasCr)) ++line;
+            lastWasCr = c == '\r';
+        }
+    }
+
     void Malformed(std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept override {
         started = true;
         owner->malformed_++;
-        Origin o;
-        o.Set(offset, bytes, n);
+        const Origin o = Origin::View(offset, bytes, n);
         Record(ZRT_ERR_MALFORMED, 0, o);
         if (options.errors == ZRT_ERRORS_STRICT) {
             stopped = true;
@@ -110,7 +149,7 @@ struct Converter::Impl final : ReadSink {
         e.offset = o.offset;
         e.line = line;
         e.byteCount = o.len;
-        std::memcpy(e.bytes, o.bytes, o.len);
+        if (o.len) std::memcpy(e.bytes, o.Bytes(), o.len);
     }
 
     // Line endings: with a target ending set, CR LF, CR and LF all become it.
@@ -131,7 +170,7 @@ struct Converter::Impl final : ReadSink {
         }
         if (c == '\r') {
             crHeld = true;
-            crOrigin = o;
+            crOrigin.Keep(o);
             return;
         }
         if (c == '\n') {
@@ -166,7 +205,7 @@ struct Converter::Impl final : ReadSink {
         }
         if (IsHalfwidthKana(c) && c != 0xFF9E && c != 0xFF9F) {
             kanaHeld = c;
-            kanaOrigin = o;
+            kanaOrigin.Keep(o);
             return;
         }
         Write(FullwidthOf(c), o);

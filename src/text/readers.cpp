@@ -65,13 +65,20 @@ void Reader::Finish(ReadSink& sink) noexcept {
 
 namespace {
 
+// The ASCII bytes from p on, handed over as one run: most text is long runs
+// of them, and a run costs one call instead of one per byte.
+std::size_t AsciiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
+    std::size_t k = 1;
+    while (k < avail && p[k] < 0x80) ++k;
+    sink.Ascii(p, k, at);
+    return k;
+}
+
 class AsciiReader final : public Reader {
-    std::size_t Step(const std::uint8_t* p, std::size_t, bool, std::uint64_t at, ReadSink& sink) noexcept override {
-        if (p[0] < 0x80) {
-            sink.Char(p[0], at, p, 1);
-        } else {
-            sink.Malformed(at, p, 1);
-        }
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        if (p[0] < 0x80) return AsciiRun(p, avail, at, sink);
+        sink.Malformed(at, p, 1);
         return 1;
     }
 };
@@ -80,10 +87,7 @@ class Utf8Reader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
-        if (b < 0x80) {
-            sink.Char(b, at, p, 1);
-            return 1;
-        }
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
         std::size_t len;
         char32_t c;
         // The second byte's range excludes overlong forms, surrogates and
@@ -186,10 +190,7 @@ class SJisReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
-        if (b < 0x80) {
-            sink.Char(b, at, p, 1);
-            return 1;
-        }
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
         if (b >= 0xA1 && b <= 0xDF) {
             sink.Char(0xFF61 + (b - 0xA1), at, p, 1);
             return 1;
@@ -230,10 +231,7 @@ class EucJpReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
-        if (b < 0x80) {
-            sink.Char(b, at, p, 1);
-            return 1;
-        }
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
         std::size_t len = b == 0x8F ? 3 : 2;
         if (b != 0x8E && b != 0x8F && !IsEucByte(b)) {
             sink.Malformed(at, p, 1);

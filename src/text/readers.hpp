@@ -17,6 +17,10 @@ public:
     virtual ~ReadSink() = default;
     virtual void Char(char32_t c, std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept = 0;
     virtual void Malformed(std::uint64_t offset, const std::uint8_t* bytes, std::size_t n) noexcept = 0;
+    // A run of ASCII characters, one byte each (a sink may take it whole).
+    virtual void Ascii(const std::uint8_t* p, std::size_t n, std::uint64_t offset) noexcept {
+        for (std::size_t i = 0; i < n && !Stopped(); ++i) Char(p[i], offset + i, p + i, 1);
+    }
     // A sink that has seen enough (a strict stop) ends the reading early.
     virtual bool Stopped() const noexcept { return false; }
 };

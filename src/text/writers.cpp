@@ -8,6 +8,12 @@ namespace zr::text {
 
 namespace {
 
+// For the encodings in which ASCII stands for itself.
+bool AppendAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
+    out.insert(out.end(), p, p + n);
+    return true;
+}
+
 void PutUtf8(char32_t c, std::vector<std::uint8_t>& out) {
     if (c < 0x80) {
         out.push_back(static_cast<std::uint8_t>(c));
@@ -31,6 +37,9 @@ void PutUtf8(char32_t c, std::vector<std::uint8_t>& out) {
 constexpr bool IsScalar(char32_t c) noexcept { return c < 0x110000 && (c < 0xD800 || c > 0xDFFF); }
 
 class AsciiWriter final : public Writer {
+    bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) override {
+        return AppendAscii(p, n, out);
+    }
     bool Put(char32_t c, std::vector<std::uint8_t>& out) override {
         if (c >= 0x80) return false;
         out.push_back(static_cast<std::uint8_t>(c));
@@ -39,6 +48,9 @@ class AsciiWriter final : public Writer {
 };
 
 class Utf8Writer final : public Writer {
+    bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) override {
+        return AppendAscii(p, n, out);
+    }
     bool Put(char32_t c, std::vector<std::uint8_t>& out) override {
         if (!IsScalar(c)) return false;
         PutUtf8(c, out);
@@ -73,6 +85,9 @@ private:
 };
 
 class SJisWriter final : public Writer {
+    bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) override {
+        return AppendAscii(p, n, out);
+    }
     bool Put(char32_t c, std::vector<std::uint8_t>& out) override {
         if (c == 0) {
             out.push_back(0);
@@ -87,6 +102,9 @@ class SJisWriter final : public Writer {
 };
 
 class EucJpWriter final : public Writer {
+    bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) override {
+        return AppendAscii(p, n, out);
+    }
     bool Put(char32_t c, std::vector<std::uint8_t>& out) override {
         if (c < 0x80) {
             out.push_back(static_cast<std::uint8_t>(c));
@@ -156,6 +174,14 @@ private:
         out.push_back(static_cast<std::uint8_t>(j >> 8));
         out.push_back(static_cast<std::uint8_t>(j & 0xFF));
         return true;
+    }
+
+    bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) override {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (p[i] == 0x0E || p[i] == 0x0F || p[i] == 0x1B) return false;
+        }
+        Switch(Mode::kAscii, out);
+        return AppendAscii(p, n, out);
     }
 
     void Finish(std::vector<std::uint8_t>& out) override { Switch(Mode::kAscii, out); }

@@ -21,6 +21,15 @@ public:
     // The byte-order mark, for the encodings that have one.
     virtual void Bom(std::vector<std::uint8_t>& out) { (void)out; }
     virtual void Reset() {}
+    // Appends a run of ASCII characters whose bytes are their own form in
+    // this encoding; false (nothing appended) when the run must go a
+    // character at a time.
+    virtual bool PutAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
+        (void)p;
+        (void)n;
+        (void)out;
+        return false;
+    }
 };
 
 struct WriterOptions {
