@@ -127,9 +127,12 @@ ZRT_API void ZRT_CALL ZRT_Reset(ZRT_Converter* converter);
  * cut short, ISO-2022-JP output returns to ASCII. Returns ZRT_OK,
  * ZRT_MORE_OUTPUT (output is waiting: call again with the bytes not taken,
  * src + *srcUsed, and the same `last`, until ZRT_OK; input is not taken
- * while output waits), ZRT_STOPPED (the output before the error has been
- * delivered; *srcUsed counts the bytes before it; further calls keep
- * returning ZRT_STOPPED until ZRT_Reset), ZRT_BAD_ARGUMENT or ZRT_NO_MEMORY.
+ * while output waits), ZRT_STOPPED (strict policy, an error met: returned
+ * once all the output from before the error, closed as at the end of a text
+ * (ISO-2022-JP back in ASCII), has been delivered, ZRT_MORE_OUTPUT until
+ * then; *srcUsed of the call that met it counts the bytes before the error;
+ * further calls keep returning ZRT_STOPPED until ZRT_Reset),
+ * ZRT_BAD_ARGUMENT or ZRT_NO_MEMORY.
  * Output is buffered inside for at most what one call's input yields. */
 ZRT_API int32_t ZRT_CALL ZRT_Convert(ZRT_Converter* converter,
                                      const uint8_t* src, size_t srcLen, size_t* srcUsed,

@@ -73,6 +73,8 @@ struct Converter::Impl final : ReadSink {
     bool bomDone = false;   // the BOM asked for has been written
     bool finished = false;
     bool stopped = false;
+    bool closing = false;  // writing what was held back after a strict stop
+    bool closed = false;
     bool badAlloc = false;
     std::uint64_t line = 1;
     bool lastWasCr = false;
@@ -233,7 +235,7 @@ struct Converter::Impl final : ReadSink {
     }
 
     void Write(char32_t c, const Origin& o) noexcept {
-        if (stopped || badAlloc) return;
+        if ((stopped && !closing) || badAlloc) return;
         try {
             StartOutput();
             if (c == kReplaceMark) {
@@ -275,6 +277,24 @@ struct Converter::Impl final : ReadSink {
         }
     }
 
+    // A strict stop ends the text at the error: what the steps hold (all of
+    // it from before the error) goes out and the writer closes, so that the
+    // output before the error is whole (ISO-2022-JP back in ASCII, UTF-7's
+    // gathered piece written).
+    void CloseAfterStop() noexcept {
+        if (closed || !stopped || badAlloc) return;
+        closed = true;
+        closing = true;
+        Drain();
+        try {
+            StartOutput();
+            writer->Finish(out);
+        } catch (const std::bad_alloc&) {
+            badAlloc = true;
+        }
+        closing = false;
+    }
+
     std::size_t Drain(std::uint8_t* dst, std::size_t cap) noexcept {
         const std::size_t k = std::min(cap, out.size() - outPos);
         if (k) std::memcpy(dst, out.data() + outPos, k);
@@ -293,7 +313,7 @@ struct Converter::Impl final : ReadSink {
         writer->Reset();
         out.clear();
         outPos = 0;
-        started = bomDone = finished = stopped = badAlloc = false;
+        started = bomDone = finished = stopped = closing = closed = badAlloc = false;
         line = 1;
         lastWasCr = false;
         crHeld = false;
@@ -364,6 +384,7 @@ std::int32_t Converter::Convert(const std::uint8_t* src, std::size_t n, std::siz
     if (n) c.reader->Feed(src, n, c);
     used = n;
     if (last && !c.stopped && !c.badAlloc) c.Finish();
+    c.CloseAfterStop();
     if (c.stopped) {
         // Taken: the bytes before the one in error.
         const std::uint64_t at = first_.offset;

@@ -113,6 +113,25 @@ TEST(Convert, StrictStopDeliversTheTextBeforeAndNamesTheLine) {
     EXPECT_EQ(r.error.line, 3u);
 }
 
+TEST(Convert, StrictStopClosesTheOutputBeforeTheError) {
+    const struct {
+        int32_t to;
+        std::string in, want;
+        const char* why;
+    } cases[] = {
+        {ZRT_ENC_JIS, "漢髙", kJisIn + "4A" + kJisOut, "back to ASCII before stopping"},
+        {ZRT_ENC_JIS, "aｶ\xFF", "a" + kJisIn + "%+" + kJisOut, "the kana held for its mark is written"},
+        {ZRT_ENC_UTF7, "日本\xFF", "+ZeVnLA-", "UTF-7's gathered piece is written"},
+    };
+    for (const auto& c : cases) {
+        for (size_t chunk : {size_t{0}, size_t{1}}) {
+            const auto r = Convert(ZRT_ENC_UTF8, c.to, c.in, nullptr, chunk);
+            EXPECT_EQ(r.status, ZRT_STOPPED) << c.why;
+            EXPECT_EQ(Hex(r.out), Hex(c.want)) << c.why;
+        }
+    }
+}
+
 TEST(Convert, ExactLeavesTheVariantPairsToThePolicy) {
     auto o = Options(ZRT_ERRORS_STRICT);
     o.exact = 1;
