@@ -136,8 +136,12 @@ U16 FullwidthKana(std::u16string_view s) {
 
 std::string CharName(std::uint32_t cp) {
     std::string s = Format("U+%04X", cp);
+    // Controls, surrogates, private use and invisible format characters
+    // would show nothing (or do harm) between the quotes.
     const bool printable = cp >= 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0) &&
-                           !(cp >= 0xD800 && cp < 0xE000) && cp <= 0x10FFFF;
+                           !(cp >= 0xD800 && cp < 0xF900) && cp < 0xF0000 && cp != 0xFEFF &&
+                           !(cp >= 0x200B && cp <= 0x200F) && !(cp >= 0x2028 && cp <= 0x202E) &&
+                           !(cp >= 0x2060 && cp <= 0x206F);
     if (printable) s += " '" + Utf8Of(cp) + "'";
     return s;
 }
