@@ -21,7 +21,6 @@ struct ConvSettings {
     std::int32_t to = ZRT_ENC_NONE;
     ZRT_Options options{};
     bool verbose = false;
-    bool quiet = false;
 };
 
 // Totals over every file, for -v.
@@ -34,7 +33,7 @@ const char* PolicyVerb(std::int32_t errors) {
 }
 
 // "2 malformed sequences replaced", "1 character without a form in
-// iso-2022-jp left out", or both.
+// iso-2022-jp left out", or both (one of the counts is not 0).
 std::string LossSummary(unsigned long long malformed, unsigned long long unmappable,
                         const ConvSettings& s) {
     std::string out;
@@ -43,7 +42,6 @@ std::string LossSummary(unsigned long long malformed, unsigned long long unmappa
     if (unmappable)
         out += Format("%s%llu character%s without a form in %s", out.empty() ? "" : " and ",
                       unmappable, unmappable == 1 ? "" : "s", ZRT_EncodingName(s.to));
-    if (out.empty()) out = "nothing malformed or without a form in " + std::string(ZRT_EncodingName(s.to));
     return out + " " + PolicyVerb(s.options.errors);
 }
 
@@ -82,8 +80,9 @@ void ConvertStream(const ConvSettings& s, Input& in, Sink& out, Progress* progre
             Fail(kExitRefused, in.Name() + ": cannot tell the encoding: the bytes are malformed in "
                                            "every encoding zrmoji knows; name it with -f");
         from = g.guess.encoding;
-        guessNote = Format(" (the encoding was guessed from the first %zu bytes; name it with -f "
-                           "if that is wrong)", pending.size());
+        guessNote = Format(" (%s was guessed from %s%zu bytes; name the encoding with -f if that "
+                           "is wrong)", ZRT_EncodingName(from), g.complete ? "all " : "the first ",
+                           g.bytes);
         if (s.verbose) std::fprintf(stderr, "zrmoji: %s: %s\n", in.Name().c_str(), g.Explain().c_str());
     }
     ZrtConverter cv(from, s.to, s.options);
@@ -190,7 +189,6 @@ int RunConv(int argc, char** argv, int first) {
     s.from = EncodingOption(o, "from", false);
     s.to = EncodingOption(o, "to", true);
     s.verbose = c.verbose;
-    s.quiet = c.quiet;
     ZRT_DefaultOptions(&s.options);
     const ErrorPolicy policy = ErrorPolicyFrom(o, "conv");
     s.options.errors = policy == ErrorPolicy::Strict    ? ZRT_ERRORS_STRICT
