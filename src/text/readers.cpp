@@ -324,6 +324,14 @@ class JisReader final : public Reader {
             shifted_ = b == 0x0E;
             return 1;
         }
+        // In ASCII mode everything up to the next escape, shift or 8-bit
+        // byte is ASCII text.
+        if (!shifted_ && g0_ == Mode::kAscii) {
+            std::size_t k = 1;
+            while (k < avail && p[k] < 0x80 && p[k] != 0x1B && p[k] != 0x0E && p[k] != 0x0F) ++k;
+            sink.Ascii(p, k, at);
+            return k;
+        }
         // Controls and space pass in every mode: a line break inside a
         // kanji run is common and unambiguous.
         if (b <= 0x20 || b == 0x7F) {
