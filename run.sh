@@ -18,6 +18,12 @@ case "${1:-}" in
     cmake -S . -B build -G Ninja -DZR_BUILD_TESTS=ON >/dev/null
     cmake --build build -j "$jobs"
     (cd build && ctest --output-on-failure -j "$jobs")
+    # Tests that skipped say why in their output; repeat that here (the
+    # cli tests' SKIPPED lines, GoogleTest's "Skipped" and its reason, and
+    # the check scripts' "...: skipped").
+    awk '/^\[ RUN      \] /{t=$4} /: Skipped$/{getline r; print "SKIPPED: " t ": " r}
+         /^SKIPPED: /{print} /: skipped$/{print "SKIPPED: " $0}' \
+      build/Testing/Temporary/LastTest.log 2>/dev/null | sort -u || true
     if [ -x scripts/test-windows.sh ]; then
       scripts/test-windows.sh
     fi

@@ -12,6 +12,8 @@ int RunMime(int argc, char** argv, int first);
 int RunUrl(int argc, char** argv, int first);
 int RunEbcdic(int argc, char** argv, int first);
 int RunTable(int argc, char** argv, int first);
+int RunGuess(int argc, char** argv, int first);
+int RunList(int argc, char** argv, int first);
 
 // Prints the help of a subcommand ("" for the overview) on stdout.
 void PrintHelp(const char* command);

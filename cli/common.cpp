@@ -10,6 +10,7 @@
 #include <windows.h>
 #endif
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace zrcli {
 
@@ -138,6 +140,16 @@ Options ParseOptions(int argc, char** argv, int first, std::span<const OptSpec> 
         out.values[spec->longName] = value;
     }
     return out;
+}
+
+ErrorPolicy ErrorPolicyFrom(const Options& o, const char* command) {
+    const std::string e = o.Get("errors", "strict");
+    if (o.Has("strict") && o.Has("errors") && e != "strict")
+        UsageFail(Format("%s: --strict and --errors=%s contradict each other", command, e.c_str()));
+    if (e == "strict") return ErrorPolicy::Strict;
+    if (e == "replace") return ErrorPolicy::Replace;
+    if (e == "skip") return ErrorPolicy::Skip;
+    UsageFail(Format("%s: unknown --errors '%s' (use strict, replace or skip)", command, e.c_str()));
 }
 
 Common CommonFrom(const Options& o) {
@@ -345,14 +357,19 @@ bool U16Reader::NextSegment(U16& seg, bool* endedByNul, std::size_t softLimit) {
 
 namespace {
 
-// The temporary output file of a command that an interrupt ends: removed by
-// the handler, so that Ctrl-C leaves nothing behind. Set only while the file
-// exists; unlink() is safe in a signal handler.
-char g_tmpPath[4096];
-volatile sig_atomic_t g_tmpSet = 0;
+// The temporary output files of a command that an interrupt ends: removed
+// by the handler, so that Ctrl-C leaves nothing behind. A slot's path is
+// set only while its file exists; unlink() is safe in a signal handler.
+// Batch conversion has one file open per worker, hence several slots.
+constexpr int kTmpSlots = 64;
+char g_tmpPaths[kTmpSlots][4096];
+volatile sig_atomic_t g_tmpSet[kTmpSlots];
+std::atomic<bool> g_tmpClaimed[kTmpSlots];
+std::atomic<bool> g_handlersSet{false};
 
 extern "C" void RemoveTmpAndDie(int sig) {
-    if (g_tmpSet) unlink(g_tmpPath);
+    for (int i = 0; i < kTmpSlots; ++i)
+        if (g_tmpSet[i]) unlink(g_tmpPaths[i]);
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -380,20 +397,32 @@ void OnSignal(int sig, void (*handler)(int)) {
 #endif
 }
 
-void GuardTmp(const std::string& path) {
-    if (path.size() >= sizeof g_tmpPath) return;
-    std::memcpy(g_tmpPath, path.c_str(), path.size() + 1);
-    g_tmpSet = 1;
-    for (int sig : kStopSignals) OnSignal(sig, RemoveTmpAndDie);
-}
-
-void UnguardTmp() { g_tmpSet = 0; }
 
 volatile sig_atomic_t g_interrupted = 0;
 
 extern "C" void NoteInterrupt(int) { g_interrupted = 1; }
 
 }  // namespace
+
+int GuardTempFile(const std::string& path) {
+    if (path.size() >= sizeof g_tmpPaths[0]) return -1;
+    if (!g_handlersSet.exchange(true))
+        for (int sig : kStopSignals) OnSignal(sig, RemoveTmpAndDie);
+    for (int i = 0; i < kTmpSlots; ++i) {
+        bool expected = false;
+        if (!g_tmpClaimed[i].compare_exchange_strong(expected, true)) continue;
+        std::memcpy(g_tmpPaths[i], path.c_str(), path.size() + 1);
+        g_tmpSet[i] = 1;
+        return i;
+    }
+    return -1;
+}
+
+void UnguardTempFile(int slot) {
+    if (slot < 0) return;
+    g_tmpSet[slot] = 0;
+    g_tmpClaimed[slot] = false;
+}
 
 void CatchInterrupts() {
     for (int sig : kStopSignals) {
@@ -408,13 +437,43 @@ void CheckInterrupted() {
     if (g_interrupted) Fail(130, "interrupted");
 }
 
-Output::Output(const std::string& path) : path_(path) {
+// The file's mode and, where the host has owners and we may set them, its
+// owner and group go to the file that replaces it.
+void CopyFileMetadata(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::perms perms = fs::status(from, ec).permissions();
+    if (!ec) fs::permissions(to, perms, fs::perm_options::replace, ec);
+#ifndef _WIN32
+    struct stat st {};
+    if (stat(from.c_str(), &st) != 0) return;
+    if (st.st_uid != geteuid() || st.st_gid != getegid()) {
+        // Only root may give a file away; a group we belong to is still kept.
+        if (chown(to.c_str(), st.st_uid, st.st_gid) != 0 &&
+            chown(to.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // The file stays ours, as any editor would leave it.
+        }
+        // chown() clears the set-user-ID and set-group-ID bits.
+        chmod(to.c_str(), st.st_mode & 07777);
+    }
+#endif
+}
+
+Output::Output(const std::string& path) : path_(path), target_(path) {
     if (path_.empty() || path_ == "-") {
         f_ = stdout;
         path_.clear();
         return;
     }
-    tmpPath_ = path_ + ".zrmoji-XXXXXX";
+    // An existing output keeps what it was: a symbolic link stays one (its
+    // target is written), a file keeps its mode and owner.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path_, ec))) {
+        const auto real = std::filesystem::canonical(path_, ec);
+        if (!ec) target_ = real.string();
+    }
+    existed_ = std::filesystem::is_regular_file(target_, ec);
+    tmpPath_ = target_ + ".zrmoji-XXXXXX";
     std::vector<char> name(tmpPath_.begin(), tmpPath_.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
@@ -422,7 +481,7 @@ Output::Output(const std::string& path) : path_(path) {
         Fail(kExitRefused, Format("%s: cannot create the output: %s", path_.c_str(),
                                   std::strerror(errno)));
     tmpPath_ = name.data();
-    GuardTmp(tmpPath_);
+    guard_ = GuardTempFile(tmpPath_);
 #ifdef _WIN32
     _setmode(fd, _O_BINARY);
 #else
@@ -460,14 +519,16 @@ void Output::Commit() {
     }
     const bool bad = std::fclose(f_) != 0;
     f_ = nullptr;
+    if (!bad && existed_) CopyFileMetadata(target_, tmpPath_);
 #ifdef _WIN32
     // rename() will not replace an existing file here.
-    const bool renamed = !bad && MoveFileExA(tmpPath_.c_str(), path_.c_str(),
+    const bool renamed = !bad && MoveFileExA(tmpPath_.c_str(), target_.c_str(),
                                              MOVEFILE_REPLACE_EXISTING) != 0;
 #else
-    const bool renamed = !bad && std::rename(tmpPath_.c_str(), path_.c_str()) == 0;
+    const bool renamed = !bad && std::rename(tmpPath_.c_str(), target_.c_str()) == 0;
 #endif
-    UnguardTmp();
+    UnguardTempFile(guard_);
+    guard_ = -1;
     if (!renamed) {
         const int e = errno;
         std::remove(tmpPath_.c_str());
@@ -503,7 +564,8 @@ void Output::Abandon() {
     if (f_) std::fclose(f_);
     f_ = nullptr;
     std::remove(tmpPath_.c_str());
-    UnguardTmp();
+    UnguardTempFile(guard_);
+    guard_ = -1;
     LateNotes().push_back(path_ + " was not written");
 }
 
@@ -755,13 +817,6 @@ long long FindCharU16(std::u16string_view line, bool (*bad)(std::u16string_view 
 
 bool HasNoJisForm(std::u16string_view ch) { return FindUserDefinedPair(U16ToSJis(ch)) >= 0; }
 
-// The code page's default character stands for what it cannot express.
-bool HasNoCp932Form(std::u16string_view ch) {
-    if (ch == u"?") return false;
-    const std::string sj = U16ToSJis(ch);
-    return !sj.empty() && sj.find_first_not_of('?') == std::string::npos;
-}
-
 // The byte offset, in `line` of encoding `enc`, of the first character that
 // `bad` picks; -1 when there is none.
 long long FindCharIn(std::string_view line, Enc enc, bool (*bad)(std::u16string_view),
@@ -820,9 +875,6 @@ long long FindNonJisChar(std::string_view line, Enc enc, std::string* what) {
     return at;
 }
 
-long long FindNonCp932Char(std::string_view line, Enc enc, std::string* what) {
-    return FindCharIn(line, enc, HasNoCp932Form, what);
-}
 
 bool ParseEnc(const std::string& name, Enc* out) {
     static const struct {

@@ -57,6 +57,12 @@ struct Options {
 Options ParseOptions(int argc, char** argv, int first, std::span<const OptSpec> own,
                      const char* command);
 
+// What to do with input that is malformed or cannot be expressed in the
+// output: stop with the place named (the default), write a substitute, or
+// leave it out. Read from --errors=strict|replace|skip (--strict: strict).
+enum class ErrorPolicy { Strict, Replace, Skip };
+ErrorPolicy ErrorPolicyFrom(const Options& o, const char* command);
+
 // Settings every command shares, read from Options.
 struct Common {
     std::string outputPath;  // empty: stdout
@@ -124,15 +130,34 @@ private:
 
 // ---- output --------------------------------------------------------------
 
+// Where a command's bytes go.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual void Write(const void* data, std::size_t size) = 0;
+    void Write(std::string_view s) { Write(s.data(), s.size()); }
+};
+
+// A temporary file that an interrupt must not leave behind: registered
+// while it exists, removed by the signal handler. Any thread may register
+// one; returns a slot for UnguardTempFile (-1: too many at once, then the
+// file is simply not guarded).
+int GuardTempFile(const std::string& path);
+void UnguardTempFile(int slot);
+
+// Gives `to` the mode of `from` and, where the host has owners and we may
+// set them, its owner and group.
+void CopyFileMetadata(const std::string& from, const std::string& to);
+
 // The output goes to stdout or, with -o, to a temporary file beside the target
 // that is renamed over it only when the command succeeds; a failed command
 // leaves an existing target untouched and says what happened.
-class Output {
+class Output : public Sink {
 public:
     explicit Output(const std::string& path);
-    ~Output();
-    void Write(const void* data, std::size_t size);
-    void Write(std::string_view s) { Write(s.data(), s.size()); }
+    ~Output() override;
+    void Write(const void* data, std::size_t size) override;
+    using Sink::Write;
     void Commit();
     // Called on failure: removes the temporary file, or says on stderr that
     // stdout holds only part of the output.
@@ -140,7 +165,9 @@ public:
     bool WroteAnything() const { return written_ != 0; }
 
 private:
-    std::string path_, tmpPath_;
+    std::string path_, target_, tmpPath_;  // target_: path_ with its links resolved
+    bool existed_ = false;
+    int guard_ = -1;
     std::FILE* f_ = nullptr;
     unsigned long long written_ = 0;
     bool done_ = false;
@@ -257,9 +284,6 @@ std::string LineBreak(TextSide side);
 enum class Enc { Jis, SJis, Euc, Utf8, Utf7, Utf16 };
 long long FindNonJisChar(std::string_view line, Enc enc, std::string* what);
 long long FindNonJisCharU16(std::u16string_view line, std::string* what);
-// Likewise the first character that code page 932 cannot express at all
-// (Unicode input only).
-long long FindNonCp932Char(std::string_view line, Enc enc, std::string* what);
 
 bool ParseEnc(const std::string& name, Enc* out);
 const char* EncName(Enc e);

@@ -20,7 +20,9 @@ constexpr char kOverview[] =
     "Japanese character-code conversions with the ZR_Moji library.\n"
     "\n"
     "commands:\n"
-    "  conv    convert text between jis, sjis, euc, utf8, utf7 and utf16\n"
+    "  conv    convert text between the Japanese encodings (files in place too)\n"
+    "  guess   tell the encoding, line endings and byte order mark of files\n"
+    "  list    the encoding names zrmoji accepts\n"
     "  b64     Base64 encode or decode, plain or with a Japanese charset\n"
     "  qp      Quoted-Printable encode or decode, plain or with a charset\n"
     "  mime    decode or encode MIME header words (=?ISO-2022-JP?B?...?=)\n"
@@ -45,34 +47,102 @@ constexpr char kOverview[] =
     "2 a usage error.\n"
     "\n"
     "environment: the library keeps loaded code tables in files under $TEMP;\n"
-    "when TEMP is not set, zrmoji sets it to $TMPDIR or /tmp for itself.\n";
+    "when TEMP is not set, zrmoji sets it to $TMPDIR or /tmp for itself.\n"
+    "\n"
+    "examples:\n"
+    "  zrmoji conv -f sjis -t utf8 -o new.txt old.txt\n"
+    "  zrmoji conv -v -t utf8 unknown.txt          # says what it guessed\n"
+    "  zrmoji conv --progress -f euc -t utf8 big.euc > big.txt 2> progress.log\n"
+    "  zrmoji guess *.txt\n"
+    "  zrmoji conv --help\n";
 
 constexpr char kConv[] =
-    "usage: zrmoji conv -f FROM -t TO [--strict] [-o FILE] [FILE...]\n"
+    "usage: zrmoji conv [-f FROM] -t TO [OPTIONS] [-o FILE] [FILE...]\n"
+    "       zrmoji conv [-f FROM] -t TO [OPTIONS] -i [-r] [-j N] [--backup=SUFFIX] FILE...\n"
     "\n"
-    "Converts text line by line. FROM and TO are jis (ISO-2022-JP), sjis\n"
-    "(Shift_JIS, code page 932), euc (EUC-JP), utf8, utf7 and utf16\n"
-    "(little-endian, no byte order mark written).\n"
+    "Converts text between the Japanese encodings, streaming: iso-2022-jp (jis),\n"
+    "shift_jis (cp932, ms932, windows-31j, sjis), euc-jp (eucjp, ujis, euc),\n"
+    "utf-8, utf-16 (input: the byte order mark decides; output: little-endian),\n"
+    "utf-16le, utf-16be, utf-7 and ascii; names in any case ('zrmoji list').\n"
+    "The input is checked: bytes its encoding does not allow, a sequence cut\n"
+    "short, or a character TO lacks stop the command (exit 1) with the file,\n"
+    "line, byte offset and the bytes themselves; -o FILE is then not written.\n"
     "\n"
-    "Characters that code page 932 lacks become '?' on the way to sjis, jis or\n"
-    "euc, with a warning; --strict refuses them instead, naming line and byte.\n"
-    "Characters whose Shift_JIS lead byte is F0 to FC (the user-defined area,\n"
-    "IBM extensions such as U+2170) have no JIS code: converting them to jis or\n"
-    "euc fails with the line and byte where they stand. A byte order mark\n"
-    "is dropped when converting to jis, sjis or euc. NUL bytes are carried\n"
-    "through.\n"
-    "\n"
-    "Half-width katakana have no place in the library's EUC-JP: they are\n"
-    "written as single bytes (no 0x8E before them; zrmoji warns) and 0x8E\n"
-    "pairs are not read as katakana.\n"
+    "  -f, --from FROM   the input's encoding; left out (or 'auto'): guessed\n"
+    "                    from the input (-v says what and why)\n"
+    "  -t, --to TO       the output's encoding\n"
+    "  --errors=strict|replace|skip\n"
+    "                    malformed input and characters TO lacks: stop (strict,\n"
+    "                    the default), write a substitute (U+FFFD in Unicode,\n"
+    "                    '?' in the others) or leave them out; -v counts them\n"
+    "  --strict          the same as --errors=strict\n"
+    "  --replace-with=C  the substitute for --errors=replace: one character, or\n"
+    "                    U+XXXX (one TO lacks falls back to the default)\n"
+    "  --exact           U+301C WAVE DASH, U+2016, U+2212, U+2014, U+00A2,\n"
+    "                    U+00A3 and U+00AC, which code page 932 lacks, are by\n"
+    "                    default written with the codes JIS-based tools use\n"
+    "                    (U+301C as 81 60 in Shift_JIS, and so on); --exact\n"
+    "                    keeps the host converter's mapping, so that they\n"
+    "                    follow --errors\n"
+    "  --halfwidth=fullwidth|jisx0201\n"
+    "                    half-width katakana in ISO-2022-JP output: full-width,\n"
+    "                    voiced marks combined (the default, as mail needs), or\n"
+    "                    in ESC ( I runs\n"
+    "  --eol=keep|lf|crlf|cr  line endings of the output (keep by default)\n"
+    "  --bom             write a byte order mark (UTF-8 and UTF-16 output); an\n"
+    "                    input's mark is never copied into other encodings\n"
+    "  -i, --in-place    rewrite each FILE with its conversion: written to a\n"
+    "                    temporary file beside it and renamed over it only when\n"
+    "                    complete, keeping mode, owner (where permitted) and\n"
+    "                    symbolic links (the target is rewritten); a file\n"
+    "                    already in the target form is not touched. A failed\n"
+    "                    file is left as it was and the others still done; a\n"
+    "                    summary line follows (exit 1 if any failed)\n"
+    "  --backup=SUFFIX   with -i: keep the old contents as FILE SUFFIX\n"
+    "  -r, --recursive   with -i: the files under directories (not .git, .hg,\n"
+    "                    .svn; links to directories are not followed)\n"
+    "  -j, --jobs N      with -i: files converted at once (default: one per core)\n"
+    "  -v, --verbose     what was guessed and why; counts of what was lost\n"
     "\n"
     "examples:\n"
     "  zrmoji conv -f sjis -t utf8 old.txt > new.txt\n"
+    "  zrmoji conv -t utf8 -v unknown.txt            # guess the input\n"
     "  zrmoji conv -f utf8 -t jis -o mail.txt draft.txt\n"
-    "  cat data.euc | zrmoji conv -f euc -t sjis\n";
+    "  zrmoji conv -f utf8 -t jis --errors=replace --replace-with=〓 names.txt\n"
+    "  zrmoji conv -f utf8 -t jis --halfwidth=jisx0201 kana.txt\n"
+    "  zrmoji conv -f sjis -t utf8 --exact --errors=skip data.csv\n"
+    "  zrmoji conv -f euc -t sjis --eol=crlf unix.txt > windows.txt\n"
+    "  zrmoji conv -f sjis -t utf8 --bom -o excel.csv report.csv\n"
+    "  zrmoji conv -f sjis -t utf8 -i -r -j 4 --backup=.orig src/\n"
+    "  cat data.euc | zrmoji conv -f euc-jp -t utf-16be > data.u16\n";
+
+constexpr char kGuess[] =
+    "usage: zrmoji guess [-v] [FILE...]\n"
+    "\n"
+    "Prints, for each FILE (or standard input), the encoding it is guessed to\n"
+    "be in, its line endings (LF, CRLF, CR, mixed or no line break) and\n"
+    "whether it starts with a byte order mark, named by the file when there\n"
+    "are several: 'shift_jis (CRLF)', 'utf-8 (LF, BOM)'. The candidates are\n"
+    "ascii, utf-8, utf-16le/be, iso-2022-jp, euc-jp, shift_jis and utf-7; an\n"
+    "encoding under which the bytes are malformed is never chosen, and when\n"
+    "several fit equally a fixed order of preference decides (-v says which\n"
+    "fitted and why). A file that fits none prints 'unknown' (exit 1).\n"
+    "\n"
+    "examples:\n"
+    "  zrmoji guess *.txt\n"
+    "  zrmoji guess -v < mail.eml\n";
+
+constexpr char kList[] =
+    "usage: zrmoji list\n"
+    "\n"
+    "Prints the encodings zrmoji knows, one a line: the name zrmoji uses, then\n"
+    "the other names it accepts (case does not matter).\n"
+    "\n"
+    "example:\n"
+    "  zrmoji list\n";
 
 constexpr char kB64[] =
-    "usage: zrmoji b64 encode|decode [--charset CS [--text T]] [-w COLS] [FILE...]\n"
+    "usage: zrmoji b64 encode|decode [--charset CS [--text T]] [-w COLS] [--errors=E] [FILE...]\n"
     "\n"
     "Without --charset: the bytes of the input are encoded (lines of 76\n"
     "characters; -w COLS to choose, -w 0 for one line) or decoded (white\n"
@@ -83,13 +153,19 @@ constexpr char kB64[] =
     "does the reverse. The text is UTF-8 unless --text sjis or --text utf16\n"
     "(little-endian) says otherwise.\n"
     "\n"
+    "  --errors=strict|replace|skip  decode: a character outside Base64, a\n"
+    "                 misplaced '=' or a lone last character stops the command\n"
+    "                 with its line and byte offset (strict, the default;\n"
+    "                 --strict too); replace and skip leave it out and go on\n"
+    "                 (-v counts them)\n"
+    "\n"
     "examples:\n"
     "  zrmoji b64 encode photo.jpg > photo.b64\n"
     "  echo 'こんにちは' | zrmoji b64 encode --charset jis\n"
     "  echo 'GyRCJDMkcyRLJEEkTxsoQg==' | zrmoji b64 decode --charset jis\n";
 
 constexpr char kQp[] =
-    "usage: zrmoji qp encode|decode [--charset CS [--text T]] [FILE...]\n"
+    "usage: zrmoji qp encode|decode [--charset CS [--text T]] [--errors=E] [FILE...]\n"
     "\n"
     "Quoted-Printable. Without --charset the bytes of the input are encoded\n"
     "or decoded; soft line breaks are '=' CR LF, and '=' LF is read as one too.\n"
@@ -97,8 +173,16 @@ constexpr char kQp[] =
     "charset first (decode: decoded, then converted back to the text side,\n"
     "UTF-8 unless --text sjis|utf16).\n"
     "\n"
+    "  --errors=strict|replace|skip  decode: an '=' followed by neither two\n"
+    "                 hexadecimal digits nor a line break, or a byte that has\n"
+    "                 no place in Quoted-Printable text, stops the command with\n"
+    "                 its line, byte offset and bytes (strict, the default;\n"
+    "                 --strict too); replace keeps it as it stands, skip leaves\n"
+    "                 it out (-v counts them)\n"
+    "\n"
     "examples:\n"
     "  zrmoji qp decode body.txt > body.bin\n"
+    "  zrmoji qp decode --errors=replace broken-mail.txt\n"
     "  echo 'テスト' | zrmoji qp encode --charset utf8\n";
 
 constexpr char kMime[] =
@@ -172,6 +256,8 @@ void PrintHelp(const char* command) {
                        : c == "url"    ? kUrl
                        : c == "ebcdic" ? kEbcdic
                        : c == "table"  ? kTable
+                       : c == "guess"  ? kGuess
+                       : c == "list"   ? kList
                                        : kOverview;
     std::fputs(text, stdout);
 }
@@ -204,6 +290,8 @@ int main(int argc, char** argv) {
     else if (cmd == "url") run = RunUrl;
     else if (cmd == "ebcdic") run = RunEbcdic;
     else if (cmd == "table") run = RunTable;
+    else if (cmd == "guess") run = RunGuess;
+    else if (cmd == "list") run = RunList;
     if (!run) {
         std::fprintf(stderr, "zrmoji: unknown command '%s' (try 'zrmoji --help')\n", cmd.c_str());
         return kExitUsage;

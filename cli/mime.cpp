@@ -6,6 +6,7 @@
 
 #include "commands.hpp"
 #include "common.hpp"
+#include "textcmd.hpp"
 
 namespace zrcli {
 namespace {
@@ -95,25 +96,41 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // stray characters as bits, so the text is checked here: white space is
 // dropped, anything else outside the alphabet is an error, "=" may only pad
 // the third and fourth place of a group, and an unpadded end is padded.
+// With --errors=replace or skip, a character that does not belong is left
+// out and counted instead (a byte stream has no substitute to write).
 class Base64Checker {
 public:
     explicit Base64Checker(const std::string& name, unsigned long long line = 1,
-                           unsigned long long byte = 0)
-        : name_(name), line_(line), byte_(byte) {}
+                           unsigned long long byte = 0, ErrorPolicy policy = ErrorPolicy::Strict,
+                           unsigned long long* dropped = nullptr)
+        : name_(name), line_(line), byte_(byte), policy_(policy), dropped_(dropped) {}
     // Appends the Base64 characters of `text` to `clean`.
     void Add(std::string_view text, std::string& clean) {
         for (char c : text) {
             ++byte_;
             if (c == '\n') ++line_;
             if (IsSpace(c)) continue;
-            const std::size_t place = count_ % 4;
+            std::size_t place = count_ % 4;
+            if (place == 3 && padded_ && c != '=' && IsBase64Char(c) &&
+                policy_ != ErrorPolicy::Strict) {
+                // "QQ=B": the group ended at its padding; the missing "="
+                // is the malformed piece, and B starts the next group.
+                clean.push_back('=');
+                ++count_;
+                if (dropped_) ++*dropped_;
+                place = 0;
+            }
             if (place == 0) padded_ = false;
             if (c == '=') {
-                if (place < 2) Bad(c);
+                if (place < 2) {
+                    Bad(c);
+                    continue;
+                }
                 if (place == 2) padded_ = true;
             } else if (!IsBase64Char(c) || (place == 3 && padded_)) {
                 // "QQ=B" would decode to a byte the writer never meant.
                 Bad(c);
+                continue;
             }
             clean.push_back(c);
             ++count_;
@@ -121,16 +138,25 @@ public:
     }
     // Completes the last group; fails on a lone character.
     void Finish(std::string& clean) {
-        const std::size_t rest = count_ % 4;
-        if (rest == 1)
-            Fail(kExitRefused, name_ + ": the Base64 text ends with a lone character (a group "
-                                       "needs at least two)");
+        std::size_t rest = count_ % 4;
+        if (rest == 1) {
+            if (policy_ == ErrorPolicy::Strict)
+                Fail(kExitRefused, name_ + ": the Base64 text ends with a lone character (a group "
+                                           "needs at least two)");
+            clean.pop_back();
+            if (dropped_) ++*dropped_;
+            rest = 0;
+        }
         if (rest != 0) clean.append(4 - rest, '=');
         count_ = 0;
     }
 
 private:
-    [[noreturn]] void Bad(char c) {
+    void Bad(char c) {
+        if (policy_ != ErrorPolicy::Strict) {
+            if (dropped_) ++*dropped_;
+            return;
+        }
         const auto b = static_cast<unsigned char>(c);
         Fail(kExitRefused, Where(name_, line_, byte_ - 1) +
                                (c == '=' || padded_ ? std::string(": misplaced padding '='")
@@ -140,6 +166,8 @@ private:
     }
     std::string name_;
     unsigned long long line_, byte_;
+    ErrorPolicy policy_;
+    unsigned long long* dropped_;
     std::size_t count_ = 0;
     bool padded_ = false;
 };
@@ -205,12 +233,13 @@ void Base64EncodePlain(InputSet& inputs, Output& out, Progress& progress, std::s
     if (column != 0) out.Write("\n");
 }
 
-void Base64DecodeAll(InputSet& inputs, Output& out, Progress& progress) {
+void Base64DecodeAll(InputSet& inputs, Output& out, Progress& progress, ErrorPolicy policy,
+                     unsigned long long* dropped) {
     std::string block, clean;
     unsigned long long before = 0;
     for (std::size_t i = 0; i < inputs.Count(); ++i) {
         Input in = inputs.Open(i);
-        Base64Checker check(in.Name());
+        Base64Checker check(in.Name(), 1, 0, policy, dropped);
         while (in.NextBlock(block, 1 << 16)) {
             check.Add(block, clean);
             const std::size_t whole = clean.size() / 4 * 4;
@@ -229,6 +258,73 @@ void Base64DecodeAll(InputSet& inputs, Output& out, Progress& progress) {
 
 bool IsQpLiteral(unsigned char b) {
     return b == 0x09 || b == 0x0A || b == 0x0D || (b >= 0x20 && b <= 0x7E && b != 0x3D);
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Quoted-Printable text as the library should see it: each "=" is an escape
+// (two hexadecimal digits) or a soft line break ("=", spaces or tabs a
+// writer may have left, then the line break or the end of the text); the
+// library would read any other "=" as some byte nobody wrote, and refuses
+// bytes outside the literal set. Those are errors naming their place, or
+// with --errors=replace kept as they stand (RFC 2045's advice to decoders),
+// with --errors=skip left out; *kept counts them. `raw` starts at line
+// `line`, byte offset `start`; it may span lines (joined soft breaks).
+// `atEnd`: `raw` ends the input, where a last "=" is a soft break with
+// nothing after it and is dropped, as mail readers drop it (the library
+// keeps it, since it cannot tell the end of a file from the end of a call).
+std::string QpClean(std::string_view raw, ErrorPolicy policy, const std::string& name,
+                    unsigned long long line, unsigned long long start, unsigned long long* kept,
+                    bool atEnd) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        const auto b = static_cast<unsigned char>(c);
+        std::size_t bad = 0;  // length of a malformed piece at i
+        if (c == '=') {
+            if (i + 2 < raw.size() && IsHexDigit(raw[i + 1]) && IsHexDigit(raw[i + 2])) {
+                out.append(raw.substr(i, 3));
+                i += 2;
+                continue;
+            }
+            std::size_t k = i + 1;
+            while (k < raw.size() && (raw[k] == ' ' || raw[k] == '\t')) ++k;
+            if (k == raw.size() || raw[k] == '\n' || (raw[k] == '\r' && k + 1 < raw.size() &&
+                                                      raw[k + 1] == '\n')) {
+                if (k < raw.size() || !atEnd) out.push_back('=');  // the soft break, without the padding
+                i = k - 1;
+                continue;
+            }
+            bad = 1;
+            while (bad < 3 && i + bad < raw.size() && raw[i + bad] != '\r' && raw[i + bad] != '\n')
+                ++bad;
+        } else if (!IsQpLiteral(b)) {
+            bad = 1;
+        } else {
+            out.push_back(c);
+            continue;
+        }
+        if (policy == ErrorPolicy::Strict) {
+            unsigned long long l = line;
+            for (std::size_t k = 0; k < i; ++k)
+                if (raw[k] == '\n') ++l;
+            std::string bytes;
+            for (std::size_t k = 0; k < bad; ++k)
+                bytes += Format(k ? " %02X" : "%02X", static_cast<unsigned char>(raw[i + k]));
+            Fail(kExitRefused,
+                 Where(name, l, start + i) +
+                     (c == '=' ? Format(": malformed Quoted-Printable escape (bytes %s): '=' must be "
+                                        "followed by two hexadecimal digits or a line break",
+                                        bytes.c_str())
+                               : Format(": byte 0x%02X cannot appear in Quoted-Printable text", b)));
+        }
+        ++*kept;
+        if (policy == ErrorPolicy::Replace) out += Format("=%02X", b);
+    }
+    return out;
 }
 
 // The bytes of a Quoted-Printable piece: -1 from the library means a byte
@@ -292,7 +388,8 @@ void QpEncodePlain(InputSet& inputs, Output& out, Progress& progress) {
     }
 }
 
-void QpDecodeAll(InputSet& inputs, Output& out, Progress& progress) {
+void QpDecodeAll(InputSet& inputs, Output& out, Progress& progress, ErrorPolicy policy,
+                 unsigned long long* kept) {
     std::string seg;
     unsigned long long before = 0;
     for (std::size_t i = 0; i < inputs.Count(); ++i) {
@@ -303,7 +400,8 @@ void QpDecodeAll(InputSet& inputs, Output& out, Progress& progress) {
             if (nul)
                 Fail(kExitRefused, Where(in.Name(), line, in.Consumed() - 1) +
                                        ": a NUL byte cannot appear in Quoted-Printable text");
-            out.Write(QpDecodePlain(seg, in.Name(), line, start, seg));
+            const std::string clean = QpClean(seg, policy, in.Name(), line, start, kept, seg.back() != '\n');
+            out.Write(QpDecodePlain(clean, in.Name(), line, start, seg));
             ++line;
             start = in.Consumed();
             progress.Update(before + in.Consumed());
@@ -338,10 +436,12 @@ void EncodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
                 const std::size_t cap = f.base64 ? 11 * n + 16 : 27 * n + 40;
                 std::string dst(cap, '\0');
                 std::int32_t r;
-                if (side == TextSide::SJis) {
+                if (side == TextSide::SJis && charset != 0) {
                     r = f.members->encA[charset](line.c_str(), dst.data(), CheckedSize(cap));
                 } else {
-                    const U16 u = TextToU16(line, side);
+                    // ISO-2022-JP gets no raw 8-bit half-width katakana.
+                    U16 u = TextToU16(line, side);
+                    if (charset == 0) u = FullwidthKana(u);
                     r = f.members->encW[charset](ToW(u).c_str(), dst.data(), CheckedSize(cap));
                 }
                 if (r < 0 || static_cast<std::size_t>(r) >= cap)
@@ -358,7 +458,7 @@ void EncodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
 }
 
 void DecodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, Output& out,
-                 Progress& progress) {
+                 Progress& progress, ErrorPolicy policy, unsigned long long* kept) {
     std::string line;
     unsigned long long before = 0;
     for (std::size_t i = 0; i < inputs.Count(); ++i) {
@@ -369,17 +469,17 @@ void DecodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
             const unsigned long long lineNo = lines.LineNo(), start = lines.LineStart();
             std::string text;
             if (f.base64) {
-                Base64Checker check(in.Name(), lineNo, start);
+                Base64Checker check(in.Name(), lineNo, start, policy, kept);
                 check.Add(line, text);
                 check.Finish(text);
             } else {
                 // A line whose break is a soft break goes on in the next; the
                 // break stays in the text, where the library drops it.
-                text = line;
+                text = QpClean(line, policy, in.Name(), lineNo, start, kept, !brk);
                 while (brk && QpEndsInSoftBreak(line)) {
                     text += '\n';
                     if (!lines.Next(line, &brk)) break;
-                    text += line;
+                    text += QpClean(line, policy, in.Name(), lines.LineNo(), lines.LineStart(), kept, !brk);
                 }
             }
             if (!text.empty()) {
@@ -425,7 +525,8 @@ void DecodeLines(const Family& f, int charset, TextSide side, InputSet& inputs, 
 
 int RunFamily(const Family& f, int argc, char** argv, int first) {
     static constexpr OptSpec kOpts[] = {
-        {"charset", 'c', true}, {"text", 0, true}, {"wrap", 'w', true}};
+        {"charset", 'c', true}, {"text", 0, true}, {"wrap", 'w', true},
+        {"errors", 0, true},    {"strict", 0, false}};
     const Options o = ParseOptions(argc, argv, first, kOpts, f.command);
     if (o.Has("help")) {
         PrintHelp(f.command);
@@ -451,26 +552,36 @@ int RunFamily(const Family& f, int argc, char** argv, int first) {
         if (text.empty() || *end != '\0' || w < 0) UsageFail("b64: --wrap needs a column count (0: one line)");
         wrap = static_cast<std::size_t>(w);
     }
+    const ErrorPolicy policy = ErrorPolicyFrom(o, f.command);
+    if ((o.Has("errors") || o.Has("strict")) && action != "decode")
+        UsageFail(Format("%s: --errors applies to decode", f.command));
     InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
     Output out(c.outputPath);
     Progress progress(c, inputs.TotalSize());
+    unsigned long long malformed = 0;
     if (charset >= 0) {
         if (action == "encode")
             EncodeLines(f, charset, side, inputs, out, progress);
         else
-            DecodeLines(f, charset, side, inputs, out, progress);
+            DecodeLines(f, charset, side, inputs, out, progress, policy, &malformed);
     } else if (f.base64) {
         if (action == "encode")
             Base64EncodePlain(inputs, out, progress, wrap);
         else
-            Base64DecodeAll(inputs, out, progress);
+            Base64DecodeAll(inputs, out, progress, policy, &malformed);
     } else {
         if (action == "encode")
             QpEncodePlain(inputs, out, progress);
         else
-            QpDecodeAll(inputs, out, progress);
+            QpDecodeAll(inputs, out, progress, policy, &malformed);
     }
     progress.Finish();
+    if (c.verbose && action == "decode")
+        std::fprintf(stderr, "zrmoji: %s decode: %llu malformed piece%s %s\n", f.command, malformed,
+                     malformed == 1 ? "" : "s",
+                     policy == ErrorPolicy::Skip ? "left out"
+                     : f.base64                  ? "left out (Base64 has no substitute)"
+                                                 : "kept as they stood");
     out.Commit();
     return kExitOk;
 }
@@ -647,7 +758,8 @@ int RunMime(int argc, char** argv, int first) {
                 out.Write(LineBreak(side));
             } else {
                 CheckJisForm(line, side, charset, in, lines.LineNo(), lines.LineStart());
-                out.Write(EncodeHeader(charset, TextToU16(line, side)));
+                const U16 text = TextToU16(line, side);
+                out.Write(EncodeHeader(charset, charset == 0 ? FullwidthKana(text) : text));
                 out.Write("\n");
             }
         }

@@ -91,10 +91,23 @@ void Encode(int charset, TextSide side, InputSet& inputs, Output& out, Progress&
     }
 }
 
-void Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& out,
-            Progress& progress) {
+// True when the URL's bytes, once unescaped, are all ASCII: every decoder
+// then gives the same text, and there is no encoding to tell.
+bool DecodesToAscii(const std::string& url) {
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        const auto b = static_cast<unsigned char>(url[i]);
+        if (b >= 0x80) return false;
+        if (b == '%' && i + 2 < url.size() && IsHex(url[i + 1]) && url[i + 1] >= '8') return false;
+    }
+    return true;
+}
+
+// Returns the number of lines whose encoding could not be told; those are
+// reported and written as they stand, and the other lines still decoded.
+unsigned long long Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& out,
+                          Progress& progress) {
     std::string line;
-    unsigned long long before = 0;
+    unsigned long long before = 0, unknown = 0;
     for (std::size_t i = 0; i < inputs.Count(); ++i) {
         Input in = inputs.Open(i);
         LineReader lines(in, TextSide::Utf8);  // a URL is bytes
@@ -105,12 +118,18 @@ void Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& 
             if (!line.empty()) {
                 CheckEscapes(line, in, lineNo, start);
                 const std::size_t cap = 4 * line.size() + 16;
-                std::int32_t type = charset;
+                // Detection needs bytes above 0x7F; a URL without any is
+                // decoded as UTF-8, which reads ASCII as every decoder does.
+                // (ISO-2022-JP is ASCII too, but its escape says what it is.)
+                const bool ascii =
+                    charset < 0 && DecodesToAscii(line) && ZR_URL_EncodeTypeA(line.c_str()) < 0;
+                const int use = ascii ? 3 : charset;
+                std::int32_t type = use;
                 std::int32_t r;
                 std::string text;
-                if (side == TextSide::SJis && charset >= 0) {
+                if (side == TextSide::SJis && use >= 0) {
                     std::string dst(cap, '\0');
-                    r = kDecodeA[charset](line.c_str(), dst.data(), CheckedSize(cap));
+                    r = kDecodeA[use](line.c_str(), dst.data(), CheckedSize(cap));
                     if (r >= 0 && static_cast<std::size_t>(r) < cap)
                         text.assign(dst.data(), static_cast<std::size_t>(r));
                 } else if (side == TextSide::SJis) {
@@ -123,18 +142,24 @@ void Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& 
                     // bytes outside the escapes reach the decoder unchanged.
                     const WStr w = ToW(WidenBytes(line));
                     std::vector<ZR_WCHAR> dst(cap, 0);
-                    r = charset >= 0 ? kDecodeW[charset](w.c_str(), dst.data(), CheckedSize(cap))
+                    r = use >= 0 ? kDecodeW[use](w.c_str(), dst.data(), CheckedSize(cap))
                                      : ZR_URL_DecodeW(w.c_str(), dst.data(), CheckedSize(cap), &type);
                     if (r > 0 && static_cast<std::size_t>(r) <= cap)
                         text = U16ToText(FromW(dst.data(), static_cast<std::size_t>(r - 1)), side);
                 }
-                if (charset < 0 && type < 0)
-                    Fail(kExitRefused, Where(in.Name(), lineNo, start) +
-                                           ": cannot tell the encoding of this URL; name it "
-                                           "with --charset");
+                if (use < 0 && type < 0) {
+                    std::fprintf(stderr, "zrmoji: %s: cannot tell the encoding of this URL "
+                                 "(name it with --charset); left undecoded\n",
+                                 Where(in.Name(), lineNo, start).c_str());
+                    ++unknown;
+                    out.Write(side == TextSide::Utf16 ? U16ToLeBytes(WidenBytes(line)) : line);
+                    out.Write(LineBreak(side));
+                    progress.Update(before + in.Consumed());
+                    continue;
+                }
                 if (verbose && charset < 0)
                     std::fprintf(stderr, "zrmoji: %s: line %llu: %s\n", in.Name().c_str(), lineNo,
-                                 CharsetName(type));
+                                 ascii ? "ascii" : CharsetName(type));
                 if (r < 0 || static_cast<std::size_t>(r) >= cap)
                     Fail(kExitRefused, Where(in.Name(), lineNo, start) +
                                            Format(": the library refused to decode this URL as %s",
@@ -146,6 +171,7 @@ void Decode(int charset, TextSide side, bool verbose, InputSet& inputs, Output& 
         }
         before += in.Consumed();
     }
+    return unknown;
 }
 
 void Inspect(bool scheme, InputSet& inputs, Output& out) {
@@ -191,7 +217,15 @@ int RunUrl(int argc, char** argv, int first) {
         if (charset < 0) charset = 3;  // UTF-8: what browsers send today
         Encode(charset, side, inputs, out, progress);
     } else if (action == "decode") {
-        Decode(charset, side, c.verbose, inputs, out, progress);
+        const unsigned long long unknown = Decode(charset, side, c.verbose, inputs, out, progress);
+        if (unknown != 0) {
+            progress.Finish();
+            // Standard output holds every line, the undecoded ones as they
+            // were; a file named by -o is still written only on success.
+            if (c.outputPath.empty()) out.Commit();
+            Fail(kExitRefused, Format("url decode: %llu line%s whose encoding could not be told "
+                                      "(see above)", unknown, unknown == 1 ? "" : "s"));
+        }
     } else {
         Inspect(action == "scheme", inputs, out);
     }

@@ -1,17 +1,23 @@
 # Install rules: the library (shared and static), ZR_Basis, the header(s),
 # zrmoji and its manual page, a CMake package (find_package(ZRMoji) gives
-# ZRMoji::zr_moji and ZRMoji::zr_moji_static) and a pkg-config file.
+# ZRMoji::zr_moji and ZRMoji::zr_moji_static, ZRMoji::zr_text and
+# ZRMoji::zr_text_static) and a pkg-config file.
 # Each file belongs to one component, the unit the packages are cut from
 # (cmake/ZRPackage.cmake): "lib" what a program needs at run time, "dev" what
 # building one needs, "tool" the zrmoji program.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(_zr_install_targets zr_moji zr_moji_static zr_basis)
+set(_zr_install_targets zr_moji zr_moji_static zr_basis zr_text)
+# The static text module is built on Linux only (src/text/CMakeLists.txt).
+if(TARGET zr_text_static)
+  list(APPEND _zr_install_targets zr_text_static)
+endif()
 
 if(NOT WIN32)
   # The installed library finds ZR_Basis beside itself wherever the prefix is.
   set_target_properties(zr_moji PROPERTIES INSTALL_RPATH "$ORIGIN")
+  set_target_properties(zr_text PROPERTIES INSTALL_RPATH "$ORIGIN")
 endif()
 
 install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
@@ -19,8 +25,8 @@ install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+install(FILES ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/include/zr_text.h
+  ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 
 if(TARGET zrmoji)
   install(TARGETS zrmoji RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)

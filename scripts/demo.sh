@@ -9,6 +9,7 @@ if [ ! -x "$zrmoji" ]; then
   echo "demo.sh: no $zrmoji; build first (./run.sh demo does)" >&2
   exit 2
 fi
+zrmoji=$(cd "$(dirname "$zrmoji")" && pwd)/zrmoji
 work=$(mktemp -d "${TMPDIR:-/tmp}/zrmoji-demo.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -29,6 +30,10 @@ step "UTF-8 to Shift_JIS (code page 932)" "zrmoji conv -f utf8 -t sjis sample.tx
 "$zrmoji" conv -f utf8 -t sjis "$work/sample.txt" > "$work/sample.sjis"
 echo "$(wc -c < "$work/sample.sjis") bytes:"; hex < "$work/sample.sjis"
 
+step "What is it? zrmoji guesses encoding, line endings and byte order mark" \
+  "zrmoji guess sample.txt sample.sjis; zrmoji conv -t utf8 -v sample.sjis | head -n 1"
+(cd "$work" && "$zrmoji" guess sample.txt sample.sjis && "$zrmoji" conv -t utf8 -v sample.sjis 2>&1 | head -n 2)
+
 step "Shift_JIS to ISO-2022-JP (what mail uses): ESC \$ B ... ESC ( B around kanji" \
   "zrmoji conv -f sjis -t jis sample.sjis | cat -v | head -n 1"
 "$zrmoji" conv -f sjis -t jis "$work/sample.sjis" > "$work/sample.jis"
@@ -40,6 +45,30 @@ step "ISO-2022-JP to EUC-JP to UTF-16 and back to UTF-8: the text comes back who
   | "$zrmoji" conv -f utf16 -t utf8 > "$work/back.txt"
 if cmp -s "$work/back.txt" "$work/sample.txt"; then echo "identical to the sample"; else
   diff "$work/sample.txt" "$work/back.txt" || true; fi
+
+step "Nothing is lost silently: a character ISO-2022-JP lacks stops the command (exit 1)..." \
+  "echo '髙橋様' | zrmoji conv -f utf8 -t jis"
+set +e
+echo '髙橋様' | "$zrmoji" conv -f utf8 -t jis >/dev/null
+echo "exit status $?"
+set -e
+step "... unless --errors says what to do with it (-v counts)" \
+  "echo '髙橋様' | zrmoji conv -f utf8 -t jis --errors=replace --replace-with=〓 -v | zrmoji conv -f jis -t utf8"
+echo '髙橋様' | "$zrmoji" conv -f utf8 -t jis --errors=replace --replace-with=〓 -v 2>&1 >"$work/r.jis"
+"$zrmoji" conv -f jis -t utf8 "$work/r.jis"
+
+step "Half-width katakana become full-width in ISO-2022-JP; 〜 maps as JIS-based tools do" \
+  "printf 'ｶﾞｲﾄﾞ 〜\\n' | zrmoji conv -f utf8 -t jis | cat -v; ... -t sjis | od"
+printf 'ｶﾞｲﾄﾞ 〜\n' | "$zrmoji" conv -f utf8 -t jis | cat -v
+printf '〜\n' | "$zrmoji" conv -f utf8 -t sjis | hex 12
+
+step "Many files in place: mode and links kept, files already converted left alone" \
+  "zrmoji conv -f sjis -t utf8 -i -r tree/"
+mkdir -p "$work/tree/sub"
+cp "$work/sample.sjis" "$work/tree/a.txt"; cp "$work/sample.sjis" "$work/tree/sub/b.txt"
+echo 'plain ASCII: the same bytes in both' > "$work/tree/sub/ascii.txt"; chmod 750 "$work/tree/a.txt"
+ln -s a.txt "$work/tree/link.txt"
+(cd "$work" && "$zrmoji" conv -f sjis -t utf8 -i -r tree 2>&1 && stat -c '%A %N' tree/* tree/sub/*)
 
 step "A MIME subject: encode in ISO-2022-JP words, then decode" \
   "echo '会議のお知らせ（来週月曜）' | zrmoji mime encode | zrmoji mime decode"

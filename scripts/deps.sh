@@ -7,13 +7,14 @@ want=()
 for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
-    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db) ;;
+    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db locales) ;;
     docs)    want+=(cmake ninja-build g++ python3 doxygen man-db) ;;
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
     package) want+=(dpkg-dev file debootstrap debian-archive-keyring) ;;
-    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config) ;;
+    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config
+                    nkf libuchardet0 manpages-ja) ;;
     *) echo "deps.sh: unknown job '$job'" >&2; exit 2 ;;
   esac
 done

@@ -5,6 +5,7 @@ Run: ZRMOJI_EXE=path/to/zrmoji python3 cli_tests.py [TestClass...]
 Each case is data: (why, arguments, standard input, expected output or None,
 expected exit status, text expected on stderr or None)."""
 
+import base64
 import os
 import shutil
 import subprocess
@@ -45,8 +46,8 @@ class ConvTests(Cases):
              KANJI_IN + b"$\"" + KANJI_OUT + b"A", 0, None),
             ("JIS back to Shift_JIS", ["conv", "-f", "jis", "-t", "sjis"],
              KANJI_IN + b"0!" + KANJI_OUT + b"A", b"\x88\x9fA", 0, None),
-            ("EUC-JP to JIS uses ESC $ @", ["conv", "-f", "euc", "-t", "jis"], b"\xb0\xa1A",
-             ESC + b"$@0!" + KANJI_OUT + b"A", 0, None),
+            ("EUC-JP to JIS designates with ESC $ B", ["conv", "-f", "euc", "-t", "jis"], b"\xb0\xa1A",
+             ESC + b"$B0!" + KANJI_OUT + b"A", 0, None),
             ("UTF-8 to Shift_JIS", ["conv", "-f", "utf8", "-t", "sjis"], b"\xe3\x81\x82\n",
              b"\x82\xa0\n", 0, None),
             ("half-width katakana grows in UTF-8", ["conv", "-f", "sjis", "-t", "utf8"], b"\xb1",
@@ -55,8 +56,10 @@ class ConvTests(Cases):
              "Aあ\n".encode("utf-16-le"), 0, None),
             ("UTF-16 in", ["conv", "-f", "utf16", "-t", "euc"], "亜\n".encode("utf-16-le"),
              b"\xb0\xa1\n", 0, None),
-            ("same encoding copies", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\xff\x00x",
-             b"\x82\xa0\xff\x00x", 0, None),
+            ("same encoding copies", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\x00x",
+             b"\x82\xa0\x00x", 0, None),
+            ("... once validated", ["conv", "-f", "sjis", "-t", "sjis"], b"\x82\xa0\xff",
+             None, 1, "(byte offset 2): malformed shift_jis input (bytes FF)"),
             ("aliases", ["conv", "--from=Shift_JIS", "--to", "UTF-8"], b"\x82\xa0", "あ".encode(), 0, None),
             ("empty input", ["conv", "-f", "sjis", "-t", "jis"], b"", b"", 0, None),
         ])
@@ -84,9 +87,8 @@ class ConvTests(Cases):
         text = "こんにちは、世界。ABC ｱｲｳ ①\n日本語テキスト\n\n記号～〜−\n".encode()
         for enc in ("sjis", "jis", "euc", "utf7", "utf16", "utf8"):
             with self.subTest(enc=enc):
-                if enc == "euc":
-                    # The library's EUC-JP has no half-width katakana.
-                    text = text.replace("ｱｲｳ".encode(), b"")
+                # Half-width katakana have no place in 7-bit ISO-2022-JP.
+                want = text.replace("ｱｲｳ".encode(), "アイウ".encode()) if enc == "jis" else text
                 rc, there, err = run(["conv", "-f", "utf8", "-t", enc], text)
                 self.assertEqual(rc, 0, err)
                 rc, back, err = run(["conv", "-f", enc, "-t", "utf8"], there)
@@ -99,7 +101,7 @@ class ConvTests(Cases):
                     rc, again, _ = run(["conv", "-f", enc, "-t", "utf8"],
                                        run(["conv", "-f", "utf8", "-t", enc], back)[1])
                     self.assertEqual(again, back)
-                    self.assertEqual(back.splitlines()[0:2], text.splitlines()[0:2])
+                    self.assertEqual(back.splitlines()[0:2], want.splitlines()[0:2])
 
     def test_refusals(self):
         self.check([
@@ -109,9 +111,8 @@ class ConvTests(Cases):
              None, 1, "U+E000"),
             ("UTF-16 to JIS", ["conv", "-f", "utf16", "-t", "jis"], "x\uE001".encode("utf-16-le"),
              None, 1, "line 1 (byte offset 2)"),
-            ("odd UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"A\x00B", None, 1, "odd number"),
-            ("big-endian UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"\xfe\xff\x00A", None, 1,
-             "big-endian"),
+            ("odd UTF-16", ["conv", "-f", "utf16", "-t", "utf8"], b"A\x00B", None, 1,
+             "(byte offset 2): malformed utf-16 input (bytes 42)"),
             ("unknown encoding", ["conv", "-f", "latin1", "-t", "utf8"], b"", b"", 2, "unknown encoding"),
             ("missing -t", ["conv", "-f", "sjis"], b"", b"", 2, "-t TO"),
             ("unknown option", ["conv", "-f", "sjis", "-t", "jis", "--fast"], b"", b"", 2, "--fast"),
@@ -123,16 +124,18 @@ class ConvTests(Cases):
              ESC + b"$@0!\n0!" + ESC + b"(JA\n", b"\x88\x9f\n\x88\x9fA\n", 0, None),
             ("kanji-in as the last bytes of a line", ["conv", "-f", "jis", "-t", "utf8"],
              b"A" + KANJI_IN + b"\n0!" + KANJI_OUT + b"\n", "A\n亜\n".encode(), 0, None),
-            ("Shift_JIS without escapes passes", ["conv", "-f", "jis", "-t", "sjis"], b"\x82\xa0",
-             b"\x82\xa0", 0, None),
+            ("8-bit bytes are not ISO-2022-JP", ["conv", "-f", "jis", "-t", "sjis"], b"\x82\xa0",
+             None, 1, "malformed iso-2022-jp input (bytes 82"),
             ("UTF-7 base64 run", ["conv", "-f", "utf7", "-t", "utf8"], b"+ZeVnLA-!\n",
              "日本!\n".encode(), 0, None),
         ])
 
     def test_characters_code_page_932_lacks(self):
         self.check([
-            ("become '?' with a warning", ["conv", "-f", "utf8", "-t", "sjis"], "a€b\n".encode(),
-             b"a?b\n", 0, "warning"),
+            ("refused by default", ["conv", "-f", "utf8", "-t", "sjis"], "a€b\n".encode(),
+             None, 1, "(byte offset 1): U+20AC"),
+            ("'?' with --errors=replace", ["conv", "-f", "utf8", "-t", "sjis", "--errors=replace"],
+             "a€b\n".encode(), b"a?b\n", 0, None),
             ("a '?' of the text is no loss", ["conv", "-f", "utf8", "-t", "jis"], b"a?b\n", b"a?b\n", 0, None),
             ("--strict refuses, naming the character", ["conv", "--strict", "-f", "utf16", "-t", "euc"],
              "ok\nx€\n".encode("utf-16-le"), None, 1, "line 2 (byte offset 8): U+20AC"),
@@ -244,7 +247,8 @@ class FileTests(unittest.TestCase):
         rc, out, err = run(["conv", "-f", "sjis", "-t", "euc", a, b])
         self.assertEqual(rc, 1)
         self.assertIn(b + ": line 2 (byte offset 4)", err)
-        self.assertEqual(out, b"one\ntwo\nx\n")
+        self.assertTrue(out.startswith(b"one\ntwo\nx\n"), out)
+        self.assertIn("incomplete", err)
 
     def test_output_that_cannot_be_created(self):
         rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o",
@@ -264,11 +268,11 @@ class FileTests(unittest.TestCase):
         self.assertTrue(all(len(l) <= 76 for l in enc.split(b"\r\n")))
         self.assertTrue(run(["qp", "decode"], enc)[1] == data)
 
-    def test_line_without_any_break_point_over_the_limit(self):
+    def test_line_without_any_break_point_streams(self):
+        # conv streams: no line is ever held whole, however long.
         src = self.path("huge", b"x" * (65 << 20))
         rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", src])
-        self.assertEqual((rc, out), (1, b""))
-        self.assertIn("MiB", err)
+        self.assertEqual((rc, len(out)), (0, 65 << 20), err)
 
 
 class MimeTests(Cases):
@@ -319,7 +323,7 @@ class MimeTests(Cases):
             ("soft break CR LF", ["qp", "decode"], b"ab=\r\ncd\n", b"abcd\n", 0, None),
             ("soft break LF", ["qp", "decode"], b"ab=\ncd\n", b"abcd\n", 0, None),
             ("soft break with padding", ["qp", "decode"], b"ab= \t\ncd\n", b"abcd\n", 0, None),
-            ("= that starts no escape is kept", ["qp", "decode"], b"a=G4 b=\n", b"a=G4 b", 0, None),
+            ("= that starts no escape is kept on request", ["qp", "decode", "--errors=replace"], b"a=G4 b=\n", b"a=G4 b", 0, None),
             ("8-bit byte is refused", ["qp", "decode"], b"ok\nab\xe9\n", None, 1, "line 2 (byte offset 5)"),
             ("round trip of every byte", ["qp", "encode"], bytes(range(256)), None, 0, None),
             ("charset UTF-8", ["qp", "encode", "--charset", "utf8"], "い\n".encode(), b"=E3=81=84\n", 0, None),
@@ -331,12 +335,60 @@ class MimeTests(Cases):
              b"=E3=81=\n=84\n", "い\n".encode(), 0, None),
             ("decode charset over padded soft breaks", ["qp", "decode", "--charset", "utf8"],
              b"=E3= \r\n=81=\t\n=84\nx=\n", "い\nx\n".encode(), 0, None),
-            ("decode charset keeps a stray =", ["qp", "decode", "--charset", "utf8"],
+            ("decode charset keeps a stray = on request", ["qp", "decode", "--charset", "utf8", "--errors=replace"],
              b"a=G4\n", b"a=G4\n", 0, None),
         ])
         rc, enc, _ = run(["qp", "encode"], bytes(range(256)) * 3)
         self.assertEqual(run(["qp", "decode"], enc)[1], bytes(range(256)) * 3)
         self.assertTrue(all(len(l.rstrip(b"\r")) <= 76 for l in enc.split(b"\n")))
+
+    def test_malformed_input_and_errors_policy(self):
+        # The library decodes a malformed "=" as some byte nobody wrote
+        # ('bad=ZZ' gave a NUL); the tool names the place, or with --errors
+        # keeps (replace) or drops (skip) what is malformed.
+        self.check([
+            ("malformed escape named", ["qp", "decode"], b"ok\nbad=ZZ\n", None, 1,
+             "line 2 (byte offset 6): malformed Quoted-Printable escape (bytes 3D 5A 5A)"),
+            ("escape cut by the line end", ["qp", "decode"], b"a=4\n", None, 1, "bytes 3D 34)"),
+            ("replace keeps it as it stood", ["qp", "decode", "--errors=replace"], b"bad=ZZ=41\n",
+             b"bad=ZZA\n", 0, None),
+            ("skip leaves the '=' out", ["qp", "decode", "--errors", "skip"], b"bad=ZZ\n", b"badZZ\n",
+             0, None),
+            ("8-bit byte kept with replace", ["qp", "decode", "--errors=replace"], b"a\xe9\n",
+             b"a\xe9\n", 0, None),
+            ("lower-case digits are an escape", ["qp", "decode"], b"a=3d\n", b"a=\n", 0, None),
+            ("padding after a soft break", ["qp", "decode"], b"ab= \t\ncd\n", b"abcd\n", 0, None),
+            ("'=' at the very end is a soft break", ["qp", "decode"], b"ab=", b"ab", 0, None),
+            ("charset members checked too", ["qp", "decode", "--charset", "utf8"], b"x=G1\n", None, 1,
+             "byte offset 1"),
+            ("-v counts", ["qp", "decode", "--errors=skip", "-v"], b"=ZZ=YY\n", b"ZZYY\n", 0,
+             "2 malformed pieces left out"),
+            ("Base64 stray character skipped", ["b64", "decode", "--errors=skip"], b"QU*JD\n", b"ABC",
+             0, None),
+            ("Base64 misplaced padding ends the group", ["b64", "decode", "--errors=replace"],
+             b"QQ=QUJD", b"AABC", 0, None),
+            ("Base64 lone character dropped", ["b64", "decode", "--errors=skip"], b"QUJDQ", b"ABC",
+             0, None),
+            ("--strict is an alias", ["qp", "decode", "--strict"], b"=ZZ", None, 1, "malformed"),
+            ("contradiction", ["qp", "decode", "--strict", "--errors=skip"], b"", b"", 2, "contradict"),
+            ("unknown policy", ["b64", "decode", "--errors=ignore"], b"", b"", 2, "ignore"),
+            ("encoders take no --errors", ["b64", "encode", "--errors=skip"], b"", b"", 2, None),
+        ])
+
+    def test_no_raw_kana_in_iso_2022_jp(self):
+        # ISO-2022-JP is 7-bit: half-width katakana once went into the JIS
+        # words as raw bytes B6 C0, labelled ISO-2022-JP. (A URL escapes
+        # every byte, and its JIS decoder reads them back: it keeps them.)
+        self.check([
+            ("mime encode", ["mime", "encode"], "ｶﾀｶﾅ\n".encode(),
+             b"=?ISO-2022-JP?B?" + base64.b64encode("カタカナ".encode("iso2022_jp")) + b"?=\n", 0, None),
+            ("voiced marks combine", ["b64", "encode", "--charset", "jis"], "ﾊﾟ\n".encode(),
+             base64.b64encode("パ".encode("iso2022_jp")) + b"\n", 0, None),
+            ("from a Shift_JIS text side", ["qp", "encode", "--charset", "jis", "--text", "sjis"],
+             b"\xb6\n", b"=1B$B%+=1B(B\n", 0, None),
+            ("other charsets keep them", ["b64", "encode", "--charset", "sjis"], "ｶ\n".encode(),
+             b"tg==\n", 0, None),
+        ])
 
     def test_header_words(self):
         self.check([
@@ -387,7 +439,13 @@ class UrlTests(Cases):
              "日%E6%9C%AC\n".encode(), "日本\n".encode(), 0, None),
             ("to Shift_JIS", ["url", "decode", "--charset", "utf8", "--text", "sjis"],
              b"%E3%81%82\n", b"\x82\xa0\n", 0, None),
-            ("undetectable", ["url", "decode"], b"abc%20def\n", None, 1, "--charset"),
+            # A URL with nothing to decode once was fatal and lost the lines
+            # after it.
+            ("nothing to decode passes through", ["url", "decode"],
+             b"https://example.jp/\nabc%20def\n%E3%81%82\n",
+             b"https://example.jp/\nabc def\n" + "あ\n".encode(), 0, None),
+            ("undecidable line reported, the others decoded", ["url", "decode"],
+             b"%FF%FF\n%E3%81%82\n", b"%FF%FF\n" + "あ\n".encode(), 1, "line 1 (byte offset 0)"),
             ("invalid escape", ["url", "decode", "--charset", "utf8"], b"ok\n%82%A0%G1xyz\n", None, 1,
              "line 2 (byte offset 9)"),
             ("escape cut short", ["url", "decode", "--charset", "utf8"], b"100%\n", None, 1, "'%'"),
@@ -540,8 +598,8 @@ class UsageTests(Cases):
     def test_usage_errors(self):
         self.check([
             ("no command", [], b"", b"", 2, "usage"),
-            ("half-width katakana into EUC-JP warn", ["conv", "-f", "sjis", "-t", "euc"], b"\xb1",
-             b"\xb1", 0, "warning"),
+            ("half-width katakana into EUC-JP after 0x8E", ["conv", "-f", "sjis", "-t", "euc"], b"\xb1",
+             b"\x8e\xb1", 0, None),
             ("unknown command", ["frob"], b"", b"", 2, "frob"),
             ("-o without a name", ["conv", "-f", "sjis", "-t", "utf8", "-o"], b"", b"", 2, None),
         ])
@@ -564,5 +622,245 @@ class UsageTests(Cases):
                     self.assertTrue(err.startswith("zrmoji: "), err)
 
 
+def module_converts():
+    """The text module's converter is filled in step by step; until it reads
+    half-width katakana into ISO-2022-JP, the conv tests of its features wait."""
+    rc, out, _ = run(["conv", "-f", "utf8", "-t", "jis"], "ｶ".encode())
+    return rc == 0 and out == KANJI_IN + b"%+" + KANJI_OUT
+
+
+MODULE = module_converts()
+NEEDS_MODULE = "the text module's converter does not convert in this build yet"
+GUESSES = run(["guess"], b"hello\n")[0] == 0
+NEEDS_GUESSER = "the text module's guesser does not guess in this build yet"
+
+
+class BatchTests(unittest.TestCase):
+    """conv -i: several files rewritten in place, each replaced only once its
+    result is complete; what is already in the target form is left alone."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="zrmoji-batch-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def write(self, name, data, mode=None):
+        p = os.path.join(self.dir, name)
+        os.makedirs(os.path.dirname(p), exist_ok=True)
+        with open(p, "wb") as f:
+            f.write(data)
+        if mode is not None:
+            os.chmod(p, mode)
+        return p
+
+    def read(self, name):
+        with open(os.path.join(self.dir, name), "rb") as f:
+            return f.read()
+
+    def leftovers(self):
+        return [n for _, _, files in os.walk(self.dir) for n in files if "zrmoji-" in n]
+
+    def test_mode_symlink_backup_and_untouched_files(self):
+        script = self.write("s.sh", b"echo \x82\xa0\n", 0o750)
+        os.symlink("s.sh", os.path.join(self.dir, "link.sh"))
+        ascii_file = self.write("plain.txt", b"nothing to convert\n")
+        os.utime(ascii_file, (1000000000, 1000000000))
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", "--backup=.orig",
+                            os.path.join(self.dir, "link.sh"), ascii_file])
+        self.assertEqual(rc, 0, err)
+        self.assertIn("1 converted, 1 unchanged, 0 failed", err)
+        self.assertEqual(self.read("s.sh"), "echo あ\n".encode())
+        self.assertEqual(os.stat(script).st_mode & 0o7777, 0o750, "mode kept")
+        self.assertTrue(os.path.islink(os.path.join(self.dir, "link.sh")), "the link stays a link")
+        self.assertEqual(self.read("s.sh.orig"), b"echo \x82\xa0\n")
+        self.assertEqual(os.stat(ascii_file).st_mtime, 1000000000, "unchanged file not rewritten")
+        self.assertFalse(os.path.exists(ascii_file + ".orig"))
+        self.assertEqual(self.leftovers(), [])
+
+    def test_a_failed_file_is_left_as_it_was_and_the_others_done(self):
+        good = [self.write("g%d.txt" % i, b"\x82\xa0%d\n" % i) for i in range(5)]
+        bad = self.write("bad.txt", b"ok\n\x41\xf0\x40\n")
+        rc, out, err = run(["conv", "-f", "sjis", "-t", "jis", "-i", "-j", "3", bad] + good)
+        self.assertEqual(rc, 1, err)
+        self.assertIn("bad.txt: line 2 (byte offset 4)", err)
+        self.assertIn("5 converted, 0 unchanged, 1 failed", err)
+        self.assertEqual(self.read("bad.txt"), b"ok\n\x41\xf0\x40\n")
+        self.assertEqual(self.read("g3.txt"), KANJI_IN + b'$"' + KANJI_OUT + b"3\n")
+        self.assertEqual(self.leftovers(), [])
+
+    def test_recursive_skips_repositories_and_names_missing_files(self):
+        self.write("tree/a/one.txt", b"\x82\xa0\n")
+        self.write("tree/a/b/two.txt", b"\x82\xa2\n")
+        self.write("tree/.git/objects/x", b"\x82\xa0\n")
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", "-r",
+                          os.path.join(self.dir, "tree"), os.path.join(self.dir, "missing.txt")])
+        self.assertEqual(rc, 1, err)
+        self.assertIn("missing.txt", err)
+        self.assertIn("2 converted, 0 unchanged, 1 failed", err)
+        self.assertEqual(self.read("tree/a/b/two.txt"), "い\n".encode())
+        self.assertEqual(self.read("tree/.git/objects/x"), b"\x82\xa0\n")
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", os.path.join(self.dir, "tree")])
+        self.assertEqual(rc, 1)
+        self.assertIn("-r", err, "a directory without -r says how")
+
+    def test_output_onto_an_existing_file_keeps_its_mode_and_link(self):
+        # -o s.sh s.sh once made a 750 script 644 and a link a plain file.
+        script = self.write("s.sh", b"echo \x82\xa0\n", 0o750)
+        link = os.path.join(self.dir, "l.sh")
+        os.symlink("s.sh", link)
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-o", link, link])
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.stat(script).st_mode & 0o7777, 0o750)
+        self.assertEqual(self.read("s.sh"), "echo あ\n".encode())
+
+    @unittest.skipUnless(MODULE and GUESSES, NEEDS_GUESSER)
+    def test_each_file_guessed_on_its_own(self):
+        text = "日本語のテキストです。漢字とかなが混ざっています。\n" * 4
+        names = [self.write(enc, text.encode(enc)) for enc in ("shift_jis", "euc_jp", "iso2022_jp", "utf-8")]
+        rc, _, err = run(["conv", "-t", "utf8", "-i"] + names)
+        self.assertEqual(rc, 0, err)
+        self.assertIn("3 converted, 1 unchanged, 0 failed", err)
+        for n in names:
+            with open(n, "rb") as f:
+                self.assertEqual(f.read(), text.encode(), n)
+
+    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0,
+                         "giving a file to another owner needs root")
+    def test_owner_kept(self):
+        f = self.write("owned.txt", b"\x82\xa0\n")
+        os.chown(f, 65534, 65534)
+        os.chmod(f, 0o4755)  # after chown, which clears set-user-ID
+        rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8", "-i", f])
+        self.assertEqual(rc, 0, err)
+        st = os.stat(f)
+        self.assertEqual((st.st_uid, st.st_gid, st.st_mode & 0o7777), (65534, 65534, 0o4755))
+
+    def test_usage(self):
+        f = self.write("f.txt", b"x")
+        for args, why in [
+            (["-i"], "no files"),
+            (["-i", "-o", f, f], "-o with -i"),
+            (["-i", "-j", "0", f], "no jobs"),
+            (["-i", "-"], "standard input"),
+            (["-r", f], "-r without -i"),
+        ]:
+            with self.subTest(why=why):
+                rc, _, err = run(["conv", "-f", "sjis", "-t", "utf8"] + args)
+                self.assertEqual(rc, 2, err)
+
+
+@unittest.skipUnless(MODULE, NEEDS_MODULE)
+class TextTests(Cases):
+    """What users of nkf and iconv reach for: never damaging text silently,
+    guessing, names, line endings, byte order marks."""
+
+    def jis(self, text):
+        return text.encode("iso2022_jp")
+
+    def test_everyday_damage_is_gone(self):
+        self.check([
+            ("half-width katakana into 7-bit JIS become full-width", ["conv", "-f", "utf8", "-t", "jis"],
+             "ｶﾀｶﾅ\n".encode(), self.jis("カタカナ\n"), 0, None),
+            ("voiced marks combine", ["conv", "-f", "utf8", "-t", "jis"], "ｶﾞﾊﾟ\n".encode(),
+             self.jis("ガパ\n"), 0, None),
+            ("--halfwidth=jisx0201 keeps them in ESC ( I", ["conv", "-f", "utf8", "-t", "jis",
+             "--halfwidth=jisx0201"], "ｶﾀ\n".encode(), ESC + b"(I6@" + KANJI_OUT + b"\n", 0, None),
+            ("UTF-8 read as Shift_JIS is refused with its place", ["conv", "-f", "sjis", "-t", "utf8"],
+             "ok\nあいう\n".encode(), None, 1, "line 2"),
+            ("binary is refused", ["conv", "-f", "euc", "-t", "utf8"], b"\x00\xff\xfe\x80\x81", None, 1,
+             "malformed"),
+            ("EUC-JP half-width katakana", ["conv", "-f", "euc", "-t", "utf8"], b"\x8e\xb6\x8e\xc0\n",
+             "ｶﾀ\n".encode(), 0, None),
+            ("EUC-JP half-width katakana written with 0x8E", ["conv", "-f", "utf8", "-t", "euc"],
+             "ｶ\n".encode(), b"\x8e\xb6\n", 0, None),
+            ("JIS ESC ( I read", ["conv", "-f", "jis", "-t", "utf8"], ESC + b"(I6@" + KANJI_OUT + b"\n",
+             "ｶﾀ\n".encode(), 0, None),
+            ("JIS SO/SI read", ["conv", "-f", "jis", "-t", "utf8"], b"\x0e6@\x0f\n", "ｶﾀ\n".encode(), 0,
+             None),
+            ("variant pairs towards code page 932", ["conv", "-f", "utf8", "-t", "sjis"],
+             "〜−‖—\n".encode(), b"\x81\x60\x81\x7c\x81\x61\x81\x5c\n", 0, None),
+            ("--exact: the host's mapping, then --errors", ["conv", "-f", "utf8", "-t", "sjis", "--exact"],
+             "〜\n".encode(), None, 1, "U+301C"),
+            ("a character JIS lacks: named, exit 1", ["conv", "-f", "utf8", "-t", "jis"],
+             "髙橋様\n".encode(), None, 1, "line 1 (byte offset 0): U+9AD9"),
+            ("--errors=replace", ["conv", "-f", "utf8", "-t", "jis", "--errors=replace"],
+             "髙橋様\n".encode(), self.jis("?橋様\n"), 0, None),
+            ("--replace-with", ["conv", "-f", "utf8", "-t", "jis", "--errors=replace",
+             "--replace-with=〓"], "髙橋様\n".encode(), self.jis("〓橋様\n"), 0, None),
+            ("--errors=skip", ["conv", "-f", "utf8", "-t", "jis", "--errors=skip", "-v"],
+             "髙橋様\n".encode(), self.jis("橋様\n"), 0, "1 character"),
+            ("malformed UTF-8 replaced by U+FFFD", ["conv", "-f", "utf8", "-t", "utf8",
+             "--errors=replace"], b"a\xffb\n", "a\ufffdb\n".encode(), 0, None),
+        ])
+
+    def test_names(self):
+        for name in ("cp932", "ms932", "windows-31j", "Shift_JIS", "sjis", "eucJP", "ujis", "EUC-JP",
+                     "ISO-2022-JP", "UTF8", "utf-16le"):
+            with self.subTest(name=name):
+                data = b"A\x00" if "16" in name else b"A"
+                rc, out, err = run(["conv", "-f", name, "-t", "utf8"], data)
+                self.assertEqual((rc, out), (0, b"A"), err)
+        rc, out, _ = run(["list"])
+        self.assertEqual(rc, 0)
+        for name in (b"windows-31j", b"ujis", b"utf-16be", b"utf-7"):
+            self.assertIn(name, out)
+
+    def test_line_endings_bom_and_utf16be(self):
+        self.check([
+            ("--eol=crlf", ["conv", "-f", "utf8", "-t", "sjis", "--eol=crlf"], b"a\nb\r\nc",
+             b"a\r\nb\r\nc", 0, None),
+            ("--eol=lf", ["conv", "-f", "utf8", "-t", "utf8", "--eol", "lf"], b"a\r\nb\rc\n",
+             b"a\nb\nc\n", 0, None),
+            ("--bom for UTF-8", ["conv", "-f", "sjis", "-t", "utf8", "--bom"], b"\x82\xa0",
+             "\ufeffあ".encode(), 0, None),
+            ("an input BOM is not copied into Shift_JIS", ["conv", "-f", "utf8", "-t", "sjis"],
+             "\ufeffあ".encode(), b"\x82\xa0", 0, None),
+            ("UTF-16BE out", ["conv", "-f", "utf8", "-t", "utf-16be"], "あ\n".encode(),
+             "あ\n".encode("utf-16-be"), 0, None),
+            ("UTF-16BE in, BOM consumed", ["conv", "-f", "utf-16", "-t", "utf8"],
+             "\ufeffあ\n".encode("utf-16-be"), "あ\n".encode(), 0, None),
+            ("--bom needs Unicode output", ["conv", "-f", "utf8", "-t", "sjis", "--bom"], b"", b"", 2,
+             None),
+        ])
+
+    @unittest.skipUnless(GUESSES, NEEDS_GUESSER)
+    def test_guessing(self):
+        text = "日本語のテキストです。漢字とかなとカナが混ざっています。\n" * 3
+        for enc, name in (("shift_jis", b"shift_jis"), ("euc_jp", b"euc-jp"), ("iso2022_jp", b"iso-2022-jp"),
+                          ("utf-8", b"utf-8"), ("utf-16-le", b"utf-16le")):
+            data = text.encode(enc)
+            with self.subTest(enc=enc):
+                rc, out, err = run(["conv", "-t", "utf8", "-v"], data)
+                self.assertEqual((rc, out), (0, text.encode()), err)
+                self.assertIn(name.decode(), err, "-v says what was guessed")
+                rc, out, err = run(["guess"], data.replace(b"\n", b"\r\n") if "16" not in enc else data)
+                self.assertEqual(rc, 0, err)
+                self.assertTrue(out.startswith(name), out)
+        self.check([
+            ("pure ASCII", ["guess"], b"hello\n", b"ascii (LF)\n", 0, None),
+            ("BOM", ["guess"], "\ufeffあ\r\n".encode(), b"utf-8 (CRLF, BOM)\n", 0, None),
+            ("-f auto", ["conv", "-f", "auto", "-t", "sjis"], "あ\n".encode(), b"\x82\xa0\n", 0, None),
+            ("ASCII fits all: -v says why", ["conv", "-t", "utf8", "-v"], b"hello\n", b"hello\n", 0,
+             "as well"),
+            ("valid twice: -v names the other", ["conv", "-t", "utf8", "-v"], b"\xb0\xa1\n", "亜\n".encode(),
+             0, "shift_jis too"),
+            ("no encoding fits", ["guess"], b"\x82\xa0\xff\x00\x1b$B", b"unknown (no encoding fits; binary?)\n",
+             1, None),
+        ])
+
+
 if __name__ == "__main__":
-    unittest.main()
+    # Skips are told in the normal output (run.sh repeats the SKIPPED lines
+    # after CTest's summary); a group that only skipped exits 77, which CTest
+    # counts as skipped rather than passed.
+    names = sys.argv[1:] or None
+    suite = (unittest.defaultTestLoader.loadTestsFromNames(names, sys.modules[__name__]) if names
+             else unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__]))
+    result = unittest.TextTestRunner(verbosity=1).run(suite)
+    for test, reason in result.skipped:
+        print("SKIPPED: %s: %s" % (test.id().replace("__main__.", ""), reason))
+    if not result.wasSuccessful():
+        sys.exit(1)
+    sys.exit(77 if result.testsRun and len(result.skipped) == result.testsRun else 0)
