@@ -129,7 +129,8 @@ if cmake --build "$win" -j "$jobs" >/dev/null; then
   clirun=$win/clirun
   rm -rf "$clirun"
   mkdir -p "$clirun"
-  cp "$win/cli/zrmoji.exe" "$win_dll" "$clirun/"
+  # zrmoji.exe converts through the text module as well as the library.
+  cp "$win/cli/zrmoji.exe" "$win_dll" "$(find_built ZR_Text.dll)" "$clirun/"
   [ -n "$basis_dll" ] && cp "$basis_dll" "$clirun/"
   printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$clirun/zrmoji.exe" >"$clirun/zrmoji"
   chmod +x "$clirun/zrmoji"
