@@ -8,22 +8,16 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(_zr_install_targets zr_moji zr_moji_static)
-if(TARGET zr_basis)
-  list(APPEND _zr_install_targets zr_basis)
+set(_zr_install_targets zr_moji zr_moji_static zr_basis zr_text)
+# The static text module is built on Linux only (src/text/CMakeLists.txt).
+if(TARGET zr_text_static)
+  list(APPEND _zr_install_targets zr_text_static)
 endif()
-foreach(t zr_text zr_text_static)
-  if(TARGET ${t})
-    list(APPEND _zr_install_targets ${t})
-  endif()
-endforeach()
 
 if(NOT WIN32)
   # The installed library finds ZR_Basis beside itself wherever the prefix is.
   set_target_properties(zr_moji PROPERTIES INSTALL_RPATH "$ORIGIN")
-  if(TARGET zr_text)
-    set_target_properties(zr_text PROPERTIES INSTALL_RPATH "$ORIGIN")
-  endif()
+  set_target_properties(zr_text PROPERTIES INSTALL_RPATH "$ORIGIN")
 endif()
 
 install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
@@ -31,16 +25,8 @@ install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/zr_moji.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-  COMPONENT dev)
-if(TARGET zr_text)
-  install(FILES ${PROJECT_SOURCE_DIR}/include/zr_text.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-    COMPONENT dev)
-endif()
-if(TARGET zr_basis AND EXISTS ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h)
-  install(FILES ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
-endif()
+install(FILES ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/include/zr_text.h
+  ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 
 if(TARGET zrmoji)
   install(TARGETS zrmoji RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
@@ -60,11 +46,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZRMojiConfig.cmake
 
 # pkg-config: -lzr_moji picks the shared library; with --static the static
 # one needs ZR_Basis and the C++ runtime as well.
-set(_zr_pc_private "")
-if(TARGET zr_basis)
-  set(_zr_pc_private "-lzr_basis ")
-endif()
-string(APPEND _zr_pc_private "-lstdc++ -lm")
+set(_zr_pc_private "-lzr_basis -lstdc++ -lm")
 # The prefix is found from the .pc file's own place, so that a tree
 # installed with "cmake --install --prefix ANYWHERE" works as it lies.
 file(RELATIVE_PATH _zr_pc_up "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")

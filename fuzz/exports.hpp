@@ -1,5 +1,6 @@
 // exports.hpp - every string export behind one calling shape, with what its
 // result and output mean, for the fuzz targets and the hardening tests.
+// tests/header/check_exports.py holds the table to exports/zr_moji.def.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,8 @@
 //
 // The fuzz targets and the hardening tests link the subsystems that exist;
 // an export that is not linked in reads as a null address and is skipped
-// instead of failing the link, so the harness grows as the library does.
+// instead of failing the link. The names follow exports/zr_moji.def, which
+// tests/header/check_exports.py holds this list to.
 #pragma once
 
 #include "zr_moji.h"

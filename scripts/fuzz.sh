@@ -17,7 +17,7 @@ jobs=${FUZZ_JOBS:-2}
 
 scripts/deps.sh build fuzz || exit 1
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja >/dev/null || exit 1
-# -k 0: a target whose subsystem does not build yet must not stop the rest.
+# -k 0: a target that fails to build must not stop the rest.
 ninja -C "$build" -j "$jobs" -k 0 fuzz_all >"$build/build.log" 2>&1 || true
 
 if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets <"$build/fuzz_targets.txt"; fi

@@ -45,48 +45,12 @@ find_built() {
     -prune -o -name "$1" -print -quit
 }
 
-# ZR_Basis.dll's import library must carry the decorated __stdcall names that
-# ZR_Moji.dll's code refers to (see cmake/ZRStdcallImplib.cmake); one built
-# without that step is remade here.
-if cmake --build "$win" --target zr_basis -j "$jobs"; then
-  basis_implib=$(find_built libZR_Basis.dll.a)
-  if ! i686-w64-mingw32-nm "$basis_implib" | grep -q '__imp__ZR_TextFileOpenW@'; then
-    echo "!! $basis_implib lacks the decorated names; remade with dlltool" >&2
-    cmake -DHEADER=basis/include/zr_basis.h -DCALL=BASIS_CALL -DDLL="${basis_implib%/*}/ZR_Basis.dll" \
-      -DIMPLIB="$basis_implib" -DDLLTOOL=i686-w64-mingw32-dlltool -P cmake/ZRStdcallImplib.cmake
-  fi
-fi
-
-# The whole library, or - while some exports are still missing - the
-# subsystems that build, linked by hand, so that those can be compared.
-linked=1
 if ! cmake --build "$win" --target zr_moji -j "$jobs" || ! cmake --build "$nat" --target zr_moji -j "$jobs"; then
-  echo "!! the full library does not link yet; comparing a partial one" >&2
-  linked=0
-  status=1
+  echo "!! the library does not build" >&2
+  exit 1
 fi
-
 win_dll=$win/ZR_Moji.dll
 nat_lib=$nat/libzr_moji.so
-if [ "$linked" = 0 ]; then
-  mkdir -p "$win/partial" "$nat/partial"
-  objs_w=() objs_n=()
-  for sub in platform charset ebcdic mime url codetable; do
-    if cmake --build "$win" --target zr_$sub -j "$jobs" >/dev/null 2>&1 &&
-       cmake --build "$nat" --target zr_$sub -j "$jobs" >/dev/null 2>&1; then
-      mapfile -t -O "${#objs_w[@]}" objs_w < <(find "$win/CMakeFiles/zr_$sub.dir" -name '*.obj')
-      mapfile -t -O "${#objs_n[@]}" objs_n < <(find "$nat/CMakeFiles/zr_$sub.dir" -name '*.o')
-    else
-      echo "!! subsystem $sub does not build; left out" >&2
-    fi
-  done
-  basis_implib=$(find_built libZR_Basis.dll.a)
-  i686-w64-mingw32-g++ -shared -o "$win/partial/ZR_Moji.dll" "${objs_w[@]}" ${basis_implib:+"$basis_implib"} \
-    -static -static-libgcc -static-libstdc++ -Wl,--kill-at
-  g++ -shared -o "$nat/partial/libzr_moji.so" "${objs_n[@]}"
-  win_dll=$win/partial/ZR_Moji.dll
-  nat_lib=$nat/partial/libzr_moji.so
-fi
 basis_dll=$(find_built ZR_Basis.dll)
 
 echo "== export tables"
@@ -98,16 +62,11 @@ run=$win/diffrun
 mkdir -p "$run" "$nat/tmp"
 cp "$win_dll" "$run/ZR_Moji.dll"
 [ -n "$basis_dll" ] && cp "$basis_dll" "$run/"
-if [ "$linked" = 1 ]; then
-  # Through the header and the import library, as a C caller links.
-  i686-w64-mingw32-g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp \
-    "$win/libZR_Moji.dll.a" -static
-  g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$nat/diff_driver" tests/windows/diff_driver.cpp \
-    -L"$nat" -lzr_moji -Wl,-rpath,"$nat"
-else
-  i686-w64-mingw32-g++ "${cxxflags[@]}" -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp -static
-  g++ "${cxxflags[@]}" -o "$nat/diff_driver" tests/windows/diff_driver.cpp -ldl
-fi
+# Through the header and the import library, as a C caller links.
+i686-w64-mingw32-g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$run/diff_driver.exe" tests/windows/diff_driver.cpp \
+  "$win/libZR_Moji.dll.a" -static
+g++ "${cxxflags[@]}" -DZR_DIFF_LINKED -o "$nat/diff_driver" tests/windows/diff_driver.cpp \
+  -L"$nat" -lzr_moji -Wl,-rpath,"$nat"
 
 echo "== vectors"
 host_data=$root/../shared/data/host
@@ -125,7 +84,7 @@ TEMP=$nat/tmp "$nat/diff_driver" "$nat_lib" <"$nat/vectors.tsv" >"$nat/native.ou
   echo "!! native driver failed (exit $?)" >&2; status=1; }
 echo "   $(( $(date +%s) - start )) s"
 
-if [ "$sanitize" = 1 ] && [ "$linked" = 1 ]; then
+if [ "$sanitize" = 1 ]; then
   echo "== native run, AddressSanitizer + UBSan"
   asan=$nat/asan
   cmake -S . -B "$asan" -G Ninja -DZR_BUILD_TESTS=OFF -DZR_BUILD_CLI=OFF -DZR_SANITIZE=ON >/dev/null
@@ -155,91 +114,88 @@ wineserver -w || true
 echo "   $(( $(date +%s) - start )) s"
 
 echo "== compare"
-require=()
-[ "$linked" = 1 ] && require=(--require-all)
 python3 tests/windows/compare.py "$nat/native.out" "$win/wine.out" tests/windows/known_differences.tsv \
-  "${require[@]}" || status=1
+  --require-all || status=1
 
 # The tool's own cases, one of each kind of command, through zrmoji.exe: the
 # same tests as on Linux, with a wrapper that starts the program under Wine.
 cli_cases=(ConvTests.test_vectors ConvTests.test_refusals FileTests.test_files_in_order_and_output_file
   MimeTests.test_header_words UrlTests.test_url EbcdicTests.test_ebcdic TableTests.test_lookup_and_map
   UsageTests.test_help_and_version)
-if [ "$linked" = 1 ]; then
-  echo "== zrmoji.exe under Wine (${#cli_cases[@]} cases)"
-  start=$(date +%s)
-  # Everything, not only zrmoji: the zip below installs the static library too.
-  if cmake --build "$win" -j "$jobs" >/dev/null; then
-    clirun=$win/clirun
-    rm -rf "$clirun"
-    mkdir -p "$clirun"
-    cp "$win/cli/zrmoji.exe" "$win_dll" "$clirun/"
-    [ -n "$basis_dll" ] && cp "$basis_dll" "$clirun/"
-    printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$clirun/zrmoji.exe" >"$clirun/zrmoji"
-    chmod +x "$clirun/zrmoji"
-    # One server for all the short runs, rather than one started for each.
-    # Wine's own services start with the first program and outlive it; started
-    # here with no pipes, they cannot hold the test's pipes open after a run.
-    wineserver -p 60
-    (cd "$clirun" && wine zrmoji.exe --version) </dev/null >/dev/null 2>&1 || true
-    ZRMOJI_EXE=$clirun/zrmoji python3 tests/cli/cli_tests.py "${cli_cases[@]}" 2>&1 | tail -n 15 ||
-      { echo "!! zrmoji.exe failed its cases" >&2; status=1; }
-  else
-    echo "!! zrmoji.exe does not build" >&2
-    status=1
-  fi
-  echo "   $(( $(date +%s) - start )) s"
+echo "== zrmoji.exe under Wine (${#cli_cases[@]} cases)"
+start=$(date +%s)
+# Everything, not only zrmoji: the zip below installs the static library too.
+if cmake --build "$win" -j "$jobs" >/dev/null; then
+  clirun=$win/clirun
+  rm -rf "$clirun"
+  mkdir -p "$clirun"
+  # zrmoji.exe converts through the text module as well as the library.
+  cp "$win/cli/zrmoji.exe" "$win_dll" "$(find_built ZR_Text.dll)" "$clirun/"
+  [ -n "$basis_dll" ] && cp "$basis_dll" "$clirun/"
+  printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$clirun/zrmoji.exe" >"$clirun/zrmoji"
+  chmod +x "$clirun/zrmoji"
+  # One server for all the short runs, rather than one started for each.
+  # Wine's own services start with the first program and outlive it; started
+  # here with no pipes, they cannot hold the test's pipes open after a run.
+  wineserver -p 60
+  (cd "$clirun" && wine zrmoji.exe --version) </dev/null >/dev/null 2>&1 || true
+  ZRMOJI_EXE=$clirun/zrmoji python3 tests/cli/cli_tests.py "${cli_cases[@]}" 2>&1 | tail -n 15 ||
+    { echo "!! zrmoji.exe failed its cases" >&2; status=1; }
+else
+  echo "!! zrmoji.exe does not build" >&2
+  status=1
+fi
+echo "   $(( $(date +%s) - start )) s"
 
-  echo "== cpack -G ZIP"
-  if (cd "$win" && cpack -G ZIP -B "$win/packages" >"$win/cpack.log" 2>&1); then
-    zip=$(find "$win/packages" -maxdepth 1 -name 'ZR_Moji-*-win32.zip' -print -quit)
-    echo "   ${zip##*/}"
-    unpacked=$win/packages/unpacked
-    rm -rf "$unpacked"
-    version=$(sed -n 's/^Version: //p' "$win/zr_moji.pc")
-    python3 - "$zip" "$unpacked" "$version" <<'PY' || status=1
+echo "== cpack -G ZIP"
+if (cd "$win" && cpack -G ZIP -B "$win/packages" >"$win/cpack.log" 2>&1); then
+  zip=$(find "$win/packages" -maxdepth 1 -name 'ZR_Moji-*-win32.zip' -print -quit)
+  echo "   ${zip##*/}"
+  unpacked=$win/packages/unpacked
+  rm -rf "$unpacked"
+  version=$(sed -n 's/^Version: //p' "$win/zr_moji.pc")
+  python3 - "$zip" "$unpacked" "$version" <<'PY' || status=1
 import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 names = {n.split("/", 1)[1]: n for n in z.namelist() if "/" in n}
 binaries = ["bin/ZR_Moji.dll", "bin/ZR_Basis.dll", "bin/zrmoji.exe"]
 want = binaries + ["lib/libZR_Moji.dll.a", "lib/libZR_Basis.dll.a",
-                   "include/zr_moji.h", "include/zr_moji_version.h"]
+                 "include/zr_moji.h", "include/zr_moji_version.h"]
 missing = [w for w in want if w not in names]
 if missing:
-    sys.exit("!! the zip lacks " + ", ".join(missing))
+  sys.exit("!! the zip lacks " + ", ".join(missing))
 # Each binary's version resource names the project version.
 for b in binaries:
-    data = z.read(names[b])
-    at = data.find("FileVersion".encode("utf-16-le"))
-    if at < 0 or (sys.argv[3] + "\0").encode("utf-16-le") not in data[at:at + 64]:
-        sys.exit("!! %s has no version resource of %s" % (b, sys.argv[3]))
+  data = z.read(names[b])
+  at = data.find("FileVersion".encode("utf-16-le"))
+  if at < 0 or (sys.argv[3] + "\0").encode("utf-16-le") not in data[at:at + 64]:
+      sys.exit("!! %s has no version resource of %s" % (b, sys.argv[3]))
 z.extractall(sys.argv[2])
 PY
-    top=$(find "$unpacked" -mindepth 1 -maxdepth 1 -type d -print -quit)
-    # The import libraries must carry the decorated names the headers make
-    # callers refer to (see cmake/ZRStdcallImplib.cmake).
-    for lib in "libZR_Moji.dll.a ZR_SJisToUnicode@12" "libZR_Basis.dll.a ZR_TextFileOpenW@12"; do
-      set -- $lib
-      i686-w64-mingw32-nm "$top/lib/$1" 2>/dev/null | grep "__imp__$2" >/dev/null ||
-        { echo "!! the zip's $1 lacks _$2" >&2; status=1; }
-    done
-    # A Windows user's first program: the example consumer, from the zip alone.
-    if [ -n "$top" ] && i686-w64-mingw32-gcc -Wall -Wextra -Werror -I"$top/include" -o "$top/bin/consumer.exe" \
-         examples/consumer/main.c "$top/lib/libZR_Moji.dll.a" &&
-       (cd "$top/bin" && wine consumer.exe) | grep -q '^ok' &&
-       (cd "$top/bin" && wine zrmoji.exe --version) | tr -d '\r' | grep -qx "zrmoji $version"; then
-      echo "   the zip's consumer and zrmoji.exe run"
-    else
-      echo "!! the zip does not work as unpacked" >&2
-      status=1
-    fi
+  top=$(find "$unpacked" -mindepth 1 -maxdepth 1 -type d -print -quit)
+  # The import libraries must carry the decorated names the headers make
+  # callers refer to (see cmake/ZRStdcallImplib.cmake).
+  for lib in "libZR_Moji.dll.a ZR_SJisToUnicode@12" "libZR_Basis.dll.a ZR_TextFileOpenW@12"; do
+    set -- $lib
+    i686-w64-mingw32-nm "$top/lib/$1" 2>/dev/null | grep "__imp__$2" >/dev/null ||
+      { echo "!! the zip's $1 lacks _$2" >&2; status=1; }
+  done
+  # A Windows user's first program: the example consumer, from the zip alone.
+  if [ -n "$top" ] && i686-w64-mingw32-gcc -Wall -Wextra -Werror -I"$top/include" -o "$top/bin/consumer.exe" \
+       examples/consumer/main.c "$top/lib/libZR_Moji.dll.a" &&
+     (cd "$top/bin" && wine consumer.exe) | grep -q '^ok' &&
+     (cd "$top/bin" && wine zrmoji.exe --version) | tr -d '\r' | grep -qx "zrmoji $version"; then
+    echo "   the zip's consumer and zrmoji.exe run"
   else
-    cat "$win/cpack.log" >&2
-    echo "!! cpack -G ZIP failed" >&2
+    echo "!! the zip does not work as unpacked" >&2
     status=1
   fi
-  wineserver -k || true
+else
+  cat "$win/cpack.log" >&2
+  echo "!! cpack -G ZIP failed" >&2
+  status=1
 fi
+wineserver -k || true
 
 [ "$status" = 0 ] && echo "Windows tests passed" || echo "Windows tests FAILED"
 exit "$status"

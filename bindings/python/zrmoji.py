@@ -155,6 +155,8 @@ _W = ctypes.POINTER(ctypes.c_uint16)  # ZR_WCHAR: 16-bit units on every host
 _T = ctypes.c_void_p                  # CodeTable*
 _PI = ctypes.POINTER(ctypes.c_int32)
 
+# Names in the order of exports/zr_moji.def and types as the header declares
+# them; tests/header/check_exports.py holds both to those files.
 _SIGNATURES = [
     # Shift_JIS and UTF-16
     ("ZR_SJisToUnicode", _I32, [_S, _W, _I32]),

@@ -13,24 +13,38 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-// ZR_CHARSET_SCALAR lets a test build run the byte-by-byte forms on a host
-// with SSE2.
-#if defined(__SSE2__) && !defined(ZR_CHARSET_SCALAR)
-#define ZR_CHARSET_SSE2 1
-#include <emmintrin.h>
-#endif
-
 #include "charset/byte_class.hpp"
 #include "charset/jis.hpp"
+#include "cpu/levels.hpp"
 
 namespace zr::charset::blocks {
 
 inline constexpr std::size_t kBlock = 16;
 
-#if defined(ZR_CHARSET_SSE2)
+// One block step of a loop whose input, JIS and output indexes move
+// together: with `left` bytes of text and `room` bytes of output left,
+// `step()` converts a block and answers the bytes it took, `take(k)` moves
+// the indexes. True when the step took bytes and the loop goes round again;
+// false leaves the next unit to the scalar step. A whole block moves by the
+// constant, so that the next load need not wait for this block's count.
+template <class StepFn, class TakeFn>
+inline bool TakeBlock(std::size_t left, std::size_t room, StepFn step, TakeFn take) noexcept {
+    if (left < kBlock || room < kBlock) return false;
+    const unsigned k = step();
+    if (k == kBlock) {
+        take(kBlock);
+        return true;
+    }
+    if (k == 0) return false;
+    take(k);
+    return true;
+}
+
+#if defined(ZR_SIMD_SSE2)
 
 inline __m128i Load(const std::uint8_t* s) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)); }
 inline void Store(std::uint8_t* d, __m128i v) noexcept { _mm_storeu_si128(reinterpret_cast<__m128i*>(d), v); }
@@ -71,7 +85,7 @@ inline __m128i JisUnitsToSJis(__m128i h, __m128i l) noexcept {
 // Sixteen single bytes below 0x80 and none of them ESC: a stretch that every
 // loop copies unchanged and that neither starts a unit nor an escape.
 inline bool PlainAscii(const std::uint8_t* s) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     return (Mask(v) | Mask(_mm_cmpeq_epi8(v, Bytes(kEsc)))) == 0;
 #else
@@ -86,7 +100,7 @@ inline bool PlainAscii(const std::uint8_t* s) noexcept {
 // ESC) from the start.
 inline unsigned CopyPlainAscii(const std::uint8_t* s, std::uint8_t* d) noexcept {
     std::memcpy(d, s, kBlock);
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     return PlainBytes(~(Mask(v) | Mask(_mm_cmpeq_epi8(v, Bytes(kEsc)))) & 0xFFFFu);
 #else
@@ -100,7 +114,7 @@ inline unsigned CopyPlainAscii(const std::uint8_t* s, std::uint8_t* d) noexcept 
 // first byte is always taken: an ESC there was already found not to start
 // an escape.
 inline unsigned BytesBeforeEsc(const std::uint8_t* s) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const unsigned m = (Mask(_mm_cmpeq_epi8(Load(s), Bytes(kEsc))) & 0xFFFEu) | 0x10000u;
     return static_cast<unsigned>(std::countr_zero(m));
 #else
@@ -112,7 +126,7 @@ inline unsigned BytesBeforeEsc(const std::uint8_t* s) noexcept {
 
 // JIS X 0208 units (both bytes in 0x21..0x7E) to Shift_JIS.
 inline unsigned JisUnitsToSJis(const std::uint8_t* s, std::uint8_t* d) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     const __m128i ok = _mm_and_si128(_mm_cmpgt_epi8(v, Bytes(0x20)), _mm_cmplt_epi8(v, Bytes(0x7F)));
     Store(d, JisUnitsToSJis(FirstBytes(v), SecondBytes(v)));
@@ -127,7 +141,7 @@ inline unsigned JisUnitsToSJis(const std::uint8_t* s, std::uint8_t* d) noexcept 
 // Units flipped by the high bit (JIS to EUC-JP inside a kanji run): no byte
 // may be 0x80, which would flip to a NUL, nor ESC, which may end the run.
 inline unsigned FlipUnitsNoEsc(const std::uint8_t* s, std::uint8_t* d) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     Store(d, _mm_xor_si128(v, Bytes(0x80)));
     return PlainUnits(~Mask(_mm_or_si128(_mm_cmpeq_epi8(v, Bytes(0x80)), _mm_cmpeq_epi8(v, Bytes(kEsc)))) & 0xFFFFu);
@@ -144,7 +158,7 @@ inline unsigned FlipUnitsNoEsc(const std::uint8_t* s, std::uint8_t* d) noexcept 
 // EUC-JP units with both bytes above 0x80 (so none flips to a NUL and each
 // is followed by another) to JIS.
 inline unsigned FlipHighUnits(const std::uint8_t* s, std::uint8_t* d) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     // Signed: 0x81..0xFF are -127..-1, above -128 and below 0.
     const __m128i ok = _mm_and_si128(_mm_cmpgt_epi8(v, Bytes(0x80)), _mm_cmplt_epi8(v, _mm_setzero_si128()));
@@ -159,7 +173,7 @@ inline unsigned FlipHighUnits(const std::uint8_t* s, std::uint8_t* d) noexcept {
 
 // EUC-JP units of JIS X 0208 (both bytes in 0xA1..0xFE) to Shift_JIS.
 inline unsigned EucUnitsToSJis(const std::uint8_t* s, std::uint8_t* d) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_xor_si128(Load(s), Bytes(0x80));
     const __m128i ok = _mm_and_si128(_mm_cmpgt_epi8(v, Bytes(0x20)), _mm_cmplt_epi8(v, Bytes(0x7F)));
     Store(d, JisUnitsToSJis(FirstBytes(v), SecondBytes(v)));
@@ -177,7 +191,7 @@ inline unsigned EucUnitsToSJis(const std::uint8_t* s, std::uint8_t* d) noexcept 
 // Shift_JIS double-byte characters, each a lead byte below 0xF0 (so it has
 // a JIS form) and a trail byte, to JIS; `high` 0x80 gives EUC-JP instead.
 inline unsigned SJisUnitsToJis(const std::uint8_t* s, std::uint8_t* d, std::uint8_t high) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     const __m128i h = FirstBytes(v);
     const __m128i l = SecondBytes(v);
@@ -206,7 +220,7 @@ inline unsigned SJisUnitsToJis(const std::uint8_t* s, std::uint8_t* d, std::uint
 // Sixteen plain single bytes (as PlainAscii) widened to sixteen units, for
 // a converter that maps every byte below 0x80 to itself.
 inline bool WidenPlainAscii(const std::uint8_t* s, char16_t* d) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = Load(s);
     if ((Mask(v) | Mask(_mm_cmpeq_epi8(v, Bytes(kEsc)))) != 0) return false;
     const __m128i zero = _mm_setzero_si128();
@@ -224,7 +238,7 @@ inline bool WidenPlainAscii(const std::uint8_t* s, char16_t* d) noexcept {
 // `flip` (0x80 for EUC-JP) taken off: the count of bytes from the start
 // that are such units, whose indexes are the first count / 2 of `index`.
 inline unsigned JisUnitIndexes(const std::uint8_t* s, std::uint8_t flip, std::uint16_t* index) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_xor_si128(Load(s), Bytes(flip));
     const __m128i ok = _mm_and_si128(_mm_cmpgt_epi8(v, Bytes(0x20)), _mm_cmplt_epi8(v, Bytes(0x7F)));
     const __m128i row = _mm_sub_epi16(FirstBytes(v), Words(0x21));

@@ -22,7 +22,7 @@ constexpr bool IsEucJisByte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 
 // capacity decisions of the JIS step it stands for. It models only units
 // of two JIS X 0208 bytes and single bytes other than ESC: anything else
 // (a unit that is not JIS X 0208, 0x80 that ends the JIS text, an ESC that
-// the JIS reader would take for an escape) is kUnclean.
+// the JIS reader would take for an escape) is kDeclined.
 template <bool kToSJis>
 LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept {
     const std::uint8_t* s = src.data();
@@ -34,29 +34,26 @@ LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, 
     std::size_t j = 0;
     std::size_t e = 0;
     std::size_t& o = kToSJis ? e : j;
-    auto advance = [&](std::size_t in, std::size_t jis, std::size_t written) noexcept {
-        i += in;
-        j += jis;
-        if (kToSJis) e += written;
+    // Input, JIS text and output move together; only the escapes, counted
+    // in j alone, set them apart.
+    auto advance = [&](std::size_t k) noexcept {
+        i += k;
+        j += k;
+        if (kToSJis) e += k;
+    };
+    // The block steps of the two kinds of run, at the current indexes.
+    auto plain = [&]() noexcept { return blocks::CopyPlainAscii(s + i, out + o); };
+    auto units = [&]() noexcept {
+        return kToSJis ? blocks::EucUnitsToSJis(s + i, out + o) : blocks::FlipHighUnits(s + i, out + o);
     };
 
     while (i < n) {
         while (i < n && s[i] < 0x80) {
-            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
-                const unsigned k = blocks::CopyPlainAscii(s + i, out + o);
-                if (k == blocks::kBlock) {
-                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
-                    continue;
-                }
-                if (k != 0) {
-                    advance(k, k, k);
-                    continue;
-                }
-            }
-            if (kToSJis && s[i] == kEsc) return {LoopOutcome::kUnclean, 0};
+            if (blocks::TakeBlock(n - i, limit - j, plain, advance)) continue;
+            if (kToSJis && s[i] == kEsc) return {LoopOutcome::kDeclined, 0};
             if (j >= limit) return {LoopOutcome::kNoRoom, 0};
             out[o] = s[i];
-            advance(1, 1, 1);
+            advance(1);
         }
         if (i >= n) break;
 
@@ -66,25 +63,14 @@ LoopResult EucToJisOrSJis(std::span<const std::uint8_t> src, std::uint8_t* out, 
         // Any high byte opens a two-byte unit, whatever follows it; an odd
         // last byte takes the NUL after the text as its partner.
         do {
-            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
-                const unsigned k =
-                    kToSJis ? blocks::EucUnitsToSJis(s + i, out + o) : blocks::FlipHighUnits(s + i, out + o);
-                if (k == blocks::kBlock) {
-                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
-                    continue;
-                }
-                if (k != 0) {
-                    advance(k, k, k);
-                    continue;
-                }
-            }
+            if (blocks::TakeBlock(n - i, limit - j, units, advance)) continue;
             if (kToSJis) {
-                if (!IsEucJisByte(s[i]) || !IsEucJisByte(s[i + 1])) return {LoopOutcome::kUnclean, 0};
+                if (!IsEucJisByte(s[i]) || !IsEucJisByte(s[i + 1])) return {LoopOutcome::kDeclined, 0};
                 if (limit - j < 2) return {LoopOutcome::kNoRoom, 0};
                 std::uint8_t jis[2];
                 EucPairToJis(s + i, jis);
                 JisPairToSJis(jis, out + e);
-                advance(2, 2, 2);
+                advance(2);
                 continue;
             }
             std::uint8_t jis[2];

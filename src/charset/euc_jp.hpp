@@ -41,7 +41,7 @@ LoopResult EucToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> d
 // `jisCap` bytes followed by JisToSJis of that JIS text: the outcome is that
 // of the JIS step, `jisLength` the JIS text's length and `length` the
 // Shift_JIS bytes written to `out` (no NUL; `out` must hold src.size()
-// bytes). kUnclean: a unit that is not JIS X 0208, or an ESC byte, which the
+// bytes). kDeclined: a unit that is not JIS X 0208, or an ESC byte, which the
 // JIS reader would take differently; the caller then runs the two steps.
 LoopResult EucToSJisViaJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept;
 

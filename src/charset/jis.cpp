@@ -46,11 +46,16 @@ LoopResult SJisToJisOrEuc(std::span<const std::uint8_t> src, std::uint8_t* out, 
     std::size_t j = 0;
     std::size_t e = 0;
     std::size_t& o = kToEuc ? e : j;
-    auto advance = [&](std::size_t in, std::size_t jis, std::size_t written) noexcept {
-        i += in;
-        j += jis;
-        if (kToEuc) e += written;
+    // Input, JIS text and output move together; only the escapes, counted
+    // in j alone, set them apart.
+    auto advance = [&](std::size_t k) noexcept {
+        i += k;
+        j += k;
+        if (kToEuc) e += k;
     };
+    // The block steps of the two kinds of run, at the current indexes.
+    auto plain = [&]() noexcept { return blocks::CopyPlainAscii(s + i, out + o); };
+    auto units = [&]() noexcept { return blocks::SJisUnitsToJis(s + i, out + o, kHigh); };
     auto unconvertible = [&]() noexcept {
         if (!kToEuc) out[j] = 0;
         return LoopResult{LoopOutcome::kUnconvertible, o, j};
@@ -60,21 +65,11 @@ LoopResult SJisToJisOrEuc(std::span<const std::uint8_t> src, std::uint8_t* out, 
         // Single bytes, including whatever does not start a valid pair
         // (katakana, 0x80, 0xA0, 0xFD..0xFF, a lead byte without a trail).
         while (i < n && !StartsSJisPair(s + i)) {
-            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
-                const unsigned k = blocks::CopyPlainAscii(s + i, out + o);
-                if (k == blocks::kBlock) {
-                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
-                    continue;
-                }
-                if (k != 0) {
-                    advance(k, k, k);
-                    continue;
-                }
-            }
-            if (kToEuc && s[i] == kEsc) return {LoopOutcome::kUnclean, 0};
+            if (blocks::TakeBlock(n - i, limit - j, plain, advance)) continue;
+            if (kToEuc && s[i] == kEsc) return {LoopOutcome::kDeclined, 0};
             if (j >= limit) return {LoopOutcome::kNoRoom, 0};
             out[o] = s[i];
-            advance(1, 1, 1);
+            advance(1);
         }
         if (i >= n) break;
 
@@ -95,25 +90,15 @@ LoopResult SJisToJisOrEuc(std::span<const std::uint8_t> src, std::uint8_t* out, 
         SJisRowCellToJis(s[i], s[i + 1], out + o);
         out[o] |= kHigh;
         out[o + 1] |= kHigh;
-        advance(2, 2, 2);
+        advance(2);
         while (i < n && StartsSJisPair(s + i)) {
-            if (n - i >= blocks::kBlock && limit - j >= blocks::kBlock) {
-                const unsigned k = blocks::SJisUnitsToJis(s + i, out + o, kHigh);
-                if (k == blocks::kBlock) {
-                    advance(blocks::kBlock, blocks::kBlock, blocks::kBlock);
-                    continue;
-                }
-                if (k != 0) {
-                    advance(k, k, k);
-                    continue;
-                }
-            }
+            if (blocks::TakeBlock(n - i, limit - j, units, advance)) continue;
             if (s[i] >= 0xF0) return unconvertible();
             if (limit - j < 2) return {LoopOutcome::kNoRoom, 0};
             SJisRowCellToJis(s[i], s[i + 1], out + o);
             out[o] |= kHigh;
             out[o + 1] |= kHigh;
-            advance(2, 2, 2);
+            advance(2);
         }
         // Leaving the run, or the end of the text: either way back to ASCII.
         if (limit - j < 3) return {LoopOutcome::kNoRoom, 0};

@@ -127,7 +127,7 @@ LoopResult SJisToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> 
 // of the JIS step (kUnconvertible with the EUC-JP of the text before the
 // character), `jisLength` the JIS text's length, and `length` the EUC-JP
 // bytes written to `out` (no NUL; `out` must hold src.size() bytes).
-// kUnclean: the text has an ESC byte, which the JIS reader would misread.
+// kDeclined: the text has an ESC byte, which the JIS reader would misread.
 LoopResult SJisToEucViaJis(std::span<const std::uint8_t> src, std::uint8_t* out, std::size_t jisCap) noexcept;
 
 }  // namespace zr::charset

@@ -4,6 +4,7 @@
 
 #include "charset/blocks.hpp"
 #include "charset/jis.hpp"
+#include "charset/jis_reader.hpp"
 #include "platform/codepage.hpp"
 
 namespace zr::charset {
@@ -34,6 +35,8 @@ UnitTable BuildUnitTable() noexcept {
     return t;
 }
 
+constexpr UnitsResult kDeclined{true, 0, 0};
+
 inline std::size_t Index(std::uint8_t h, std::uint8_t l) noexcept {
     return static_cast<std::size_t>(h - 0x21) * 94 + (l - 0x21);
 }
@@ -48,6 +51,74 @@ inline void PutUnits(const std::uint16_t* index, unsigned count, const UnitTable
     for (unsigned k = 0; k < count; ++k) d[k] = t.pair[index[k]];
 }
 
+// The units of the plain units among the 16 bytes at s (their high bits
+// flipped by `flip` first), written at d: how many bytes they took.
+inline unsigned TableBlock(const std::uint8_t* s, std::uint8_t flip, const UnitTable& t, char16_t* d) noexcept {
+    std::uint16_t index[8];
+    const unsigned b = blocks::JisUnitIndexes(s, flip, index);
+    PutUnits(index, b / 2, t, d);
+    return b;
+}
+
+// The reader of detail::WalkJis that writes units: it models single bytes
+// below 0x80 and JIS X 0208 units, and declines anything else. `m` keeps the
+// length of the Shift_JIS text the steps would have made.
+class UnitReader {
+public:
+    UnitReader(char16_t* d, std::size_t cap, const UnitTable& t) noexcept : d_(d), cap_(cap), t_(t) {}
+
+    std::size_t units() const noexcept { return k_; }
+    std::size_t midLength() const noexcept { return m_; }
+
+    // The two bytes at p read as one JIS X 0208 unit; the byte after an odd
+    // last byte is the NUL, which is not one.
+    detail::Step Unit(const std::uint8_t* p) noexcept {
+        if (!IsJisByte(p[0]) || !IsJisByte(p[1]) || k_ >= cap_) return detail::Step::kDeclined;
+        d_[k_++] = t_.pair[Index(p[0], p[1])];
+        m_ += 2;
+        return detail::Step::kNext;
+    }
+
+    detail::Step Byte(const std::uint8_t* p) noexcept {
+        if (*p >= 0x80 || k_ >= cap_) return detail::Step::kDeclined;
+        d_[k_++] = *p;
+        m_ += 1;
+        return detail::Step::kNext;
+    }
+
+    detail::Step Bytes(const std::uint8_t* s, std::size_t n, std::size_t& i) noexcept {
+        if (Byte(s + i) != detail::Step::kNext) return detail::Step::kDeclined;
+        i += 1;
+        while (i < n && s[i] != kEsc) {
+            if (n - i >= blocks::kBlock && cap_ - k_ >= blocks::kBlock && blocks::WidenPlainAscii(s + i, d_ + k_)) {
+                i += blocks::kBlock;
+                k_ += blocks::kBlock;
+                m_ += blocks::kBlock;
+                continue;
+            }
+            if (Byte(s + i) != detail::Step::kNext) return detail::Step::kDeclined;
+            i += 1;
+        }
+        return detail::Step::kNext;
+    }
+
+    bool BlockRoom() const noexcept { return cap_ - k_ >= 8; }
+
+    unsigned Block(const std::uint8_t* p) noexcept {
+        const unsigned b = TableBlock(p, 0, t_, d_ + k_);
+        k_ += b / 2;
+        m_ += b;
+        return b;
+    }
+
+private:
+    char16_t* d_;
+    std::size_t cap_;
+    const UnitTable& t_;
+    std::size_t k_ = 0;
+    std::size_t m_ = 0;
+};
+
 }  // namespace
 
 const UnitTable& JisUnitTable() noexcept {
@@ -55,94 +126,12 @@ const UnitTable& JisUnitTable() noexcept {
     return table;
 }
 
-// The reading is that of detail::ReadJis, step for step.
 UnitsResult JisToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size_t cap,
                        const UnitTable& t) noexcept {
-    const std::uint8_t* s = src.data();
-    const std::size_t n = src.size();
-    constexpr UnitsResult kNotModelled{false, 0, 0};
-    std::size_t i = 0;
-    std::size_t k = 0;
-    std::size_t m = 0;
-    bool kanji = false;
-    std::uint16_t index[8];
-
-    // The two bytes at p read as one JIS X 0208 unit; the byte after an odd
-    // last byte is the NUL, which is not one.
-    auto pair = [&](const std::uint8_t* p) noexcept {
-        if (!IsJisByte(p[0]) || !IsJisByte(p[1]) || k >= cap) return false;
-        d[k++] = t.pair[Index(p[0], p[1])];
-        m += 2;
-        return true;
-    };
-    auto single = [&](std::uint8_t b) noexcept {
-        if (b >= 0x80 || k >= cap) return false;
-        d[k++] = b;
-        m += 1;
-        return true;
-    };
-
-    while (i < n) {
-        if (s[i] == kEsc) {
-            int len = 0;
-            if (IsJisKanjiInEscape(s + i, len)) {
-                kanji = true;
-            } else if (IsJisKanjiOutEscape(s + i, len)) {
-                kanji = false;
-            }
-            if (len != 0) {
-                i += static_cast<std::size_t>(len);
-                if (i >= n) break;
-                if (kanji) {
-                    if (!pair(s + i)) return kNotModelled;
-                    i += 2;
-                } else {
-                    if (!single(s[i])) return kNotModelled;
-                    i += 1;
-                }
-                continue;
-            }
-        }
-        if (kanji) {
-            do {
-                if (n - i >= blocks::kBlock && cap - k >= 8) {
-                    const unsigned b = blocks::JisUnitIndexes(s + i, 0, index);
-                    if (b == blocks::kBlock) {
-                        PutUnits(index, 8, t, d + k);
-                        i += blocks::kBlock;
-                        k += 8;
-                        m += blocks::kBlock;
-                        continue;
-                    }
-                    PutUnits(index, b / 2, t, d + k);
-                    i += b;
-                    k += b / 2;
-                    m += b;
-                    // As in the JIS reader: an ESC on a unit boundary ends
-                    // the run; the first unit is taken whatever it is.
-                    if (b != 0 && s[i] == kEsc) break;
-                }
-                if (!pair(s + i)) return kNotModelled;
-                i += 2;
-            } while (i < n && s[i] != kEsc);
-        } else {
-            // The first byte is taken even when it is an ESC that starts no
-            // escape; the run goes on to the next ESC.
-            if (!single(s[i])) return kNotModelled;
-            i += 1;
-            while (i < n && s[i] != kEsc) {
-                if (n - i >= blocks::kBlock && cap - k >= blocks::kBlock && blocks::WidenPlainAscii(s + i, d + k)) {
-                    i += blocks::kBlock;
-                    k += blocks::kBlock;
-                    m += blocks::kBlock;
-                    continue;
-                }
-                if (!single(s[i])) return kNotModelled;
-                i += 1;
-            }
-        }
-    }
-    return {true, k, m};
+    if (!t.usable) return kDeclined;
+    UnitReader r(d, cap, t);
+    if (detail::WalkJis(src.data(), src.size(), r) != detail::Step::kNext) return kDeclined;
+    return {false, r.units(), r.midLength()};
 }
 
 // The reading is that of EucToJis: ESC $ @ before each run of units, ESC ( B
@@ -153,11 +142,10 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                        const UnitTable& t) noexcept {
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
-    constexpr UnitsResult kNotModelled{false, 0, 0};
+    if (!t.usable) return kDeclined;
     std::size_t i = 0;
     std::size_t k = 0;
     std::size_t j = 0;
-    std::uint16_t index[8];
 
     while (i < n) {
         while (i < n && s[i] < 0x80) {
@@ -167,7 +155,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
                 j += blocks::kBlock;
                 continue;
             }
-            if (s[i] == kEsc || k >= cap) return kNotModelled;
+            if (s[i] == kEsc || k >= cap) return kDeclined;
             d[k++] = s[i++];
             j += 1;
         }
@@ -175,16 +163,8 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
         j += 3;
         do {
             if (n - i >= blocks::kBlock && cap - k >= 8) {
-                const unsigned b = blocks::JisUnitIndexes(s + i, 0x80, index);
-                if (b == blocks::kBlock) {
-                    PutUnits(index, 8, t, d + k);
-                    i += blocks::kBlock;
-                    k += 8;
-                    j += blocks::kBlock;
-                    continue;
-                }
+                const unsigned b = TableBlock(s + i, 0x80, t, d + k);
                 if (b != 0) {
-                    PutUnits(index, b / 2, t, d + k);
                     i += b;
                     k += b / 2;
                     j += b;
@@ -193,7 +173,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
             }
             const std::uint8_t h = static_cast<std::uint8_t>(s[i] ^ 0x80);
             const std::uint8_t l = static_cast<std::uint8_t>(s[i + 1] ^ 0x80);
-            if (!IsJisByte(h) || !IsJisByte(l) || k >= cap) return kNotModelled;
+            if (!IsJisByte(h) || !IsJisByte(l) || k >= cap) return kDeclined;
             d[k++] = t.pair[Index(h, l)];
             i += 2;
             j += 2;
@@ -201,7 +181,7 @@ UnitsResult EucToUnits(std::span<const std::uint8_t> src, char16_t* d, std::size
         if (i >= n) break;
         j += 3;
     }
-    return {true, k, j};
+    return {false, k, j};
 }
 
 }  // namespace zr::charset

@@ -15,7 +15,7 @@ namespace zr::charset {
 // lead byte with the byte after it, so a text of such characters converts
 // to the units of its characters one after another; `usable` is false when
 // the converter does not answer one unit per character, or does not keep
-// bytes below 0x80 as they are, and the callers then always take the steps.
+// bytes below 0x80 as they are, and the passes then decline every text.
 struct UnitTable {
     char16_t pair[94 * 94];
     bool usable;
@@ -24,8 +24,8 @@ struct UnitTable {
 const UnitTable& JisUnitTable() noexcept;
 
 struct UnitsResult {
-    bool modelled;          // false: the text holds something the pass does
-                            // not model; take the steps one by one
+    bool declined;          // the text holds something the pass does not
+                            // model: take the steps one by one
     std::size_t units;      // units written, the terminator not included
     std::size_t midLength;  // the intermediate text's length (see below)
 };

@@ -10,7 +10,7 @@ enum class LoopOutcome {
     kNoRoom,         // the output with its NUL would not fit
     kUnconvertible,  // stopped at a character without a target form; `length`
                      // bytes written before it
-    kUnclean,        // only from the one-pass loops that stand for two steps:
+    kDeclined,       // only from the one-pass loops that stand for two steps:
                      // the text holds something they do not model, and the
                      // caller must take the steps one by one
 };

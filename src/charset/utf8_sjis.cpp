@@ -6,14 +6,14 @@
 
 #include "charset/blocks.hpp"
 #include "charset/byte_class.hpp"
-#include "platform/utf8_lanes.hpp"
+#include "codepage/utf8_lanes.hpp"
 
 namespace zr::charset {
 namespace {
 
 // Bit k set when byte s[k] is 0x80 or above, for the 16 bytes at s.
 inline unsigned HighBytes(const std::uint8_t* s) noexcept {
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
     return blocks::Mask(blocks::Load(s));
 #else
     unsigned m = 0;
@@ -33,7 +33,8 @@ inline std::size_t Put(std::uint8_t* d, std::uint16_t entry) noexcept {
 }  // namespace
 
 DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d, const SJisFromUnit& table) noexcept {
-    constexpr DirectResult kNotModelled{false, 0};
+    constexpr DirectResult kDeclined{true, 0};
+    if (!table.asciiSame) return kDeclined;
     const std::uint8_t* s = src.data();
     const std::size_t n = src.size();
     const std::uint16_t* bytes = table.bytes;
@@ -46,7 +47,7 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
         if (n - i >= 32) {
             // Kana and kanji come in runs of three-byte characters.
             char16_t u[8];
-            const unsigned c = zr::platform::detail::DecodeThree8(s + i, u);
+            const unsigned c = zr::codepage::DecodeThree8(s + i, u);
             if (c == 8) {
                 // Eight kana or kanji: when all eight give two bytes, as
                 // nearly all do, their entries are the output as they lie.
@@ -69,7 +70,7 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
                 known &= e != 0;
                 k += Put(d + k, e);
             }
-            if (known == 0) return kNotModelled;
+            if (known == 0) return kDeclined;
             i += 3 * static_cast<std::size_t>(c);
             // The run ends here (or there was none): the ASCII after it goes
             // out at once, without a branch on either count, as the two
@@ -101,13 +102,13 @@ DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d
             u = static_cast<char16_t>((b & 0x0F) << 12 | (b1 & 0x3F) << 6 | (s[i + 2] & 0x3F));
             i += 3;
         } else {
-            return kNotModelled;
+            return kDeclined;
         }
         const std::uint16_t e = bytes[u];
-        if (e == 0) return kNotModelled;
+        if (e == 0) return kDeclined;
         k += Put(d + k, e);
     }
-    return {true, k};
+    return {false, k};
 }
 
 }  // namespace zr::charset

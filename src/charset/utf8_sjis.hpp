@@ -11,16 +11,16 @@
 namespace zr::charset {
 
 struct DirectResult {
-    bool modelled;       // false: the text holds something the pass does not
-                         // model; take the two conversions
+    bool declined;       // the text holds something the pass does not
+                         // model: take the two conversions
     std::size_t length;  // bytes written, no terminator
 };
 
 // Modelled: well-formed characters of one, two and three bytes (no encoded
-// surrogates) whose units the table knows; the table's ASCII must be the
-// same bytes. Never writes more bytes than src has, plus one spare byte
-// after them: `d` needs src.size() + 1 bytes. src.data()[src.size()] is
-// the terminator and nothing after it is read.
+// surrogates) whose units the table knows; the pass declines every text
+// when the table's ASCII is not the same bytes. Never writes more bytes than
+// src has, plus one spare byte after them: `d` needs src.size() + 1 bytes.
+// src.data()[src.size()] is the terminator and nothing after it is read.
 DirectResult Utf8ToSJisDirect(std::span<const std::uint8_t> src, std::uint8_t* d, const SJisFromUnit& table) noexcept;
 
 }  // namespace zr::charset

@@ -1,15 +1,16 @@
 // api.cpp - exports of the code tables.
 #include <string_view>
 
+#include "api/boundary.hpp"
 #include "codetable/code_table.hpp"
 #include "platform/file.hpp"
 #include "zr_moji.h"
 
-static_assert(sizeof(ZR_WCHAR) == sizeof(char16_t), "UTF-16 units are 16 bits");
+using zr::api::Units;
 
 extern "C" ZR_API CodeTable* ZR_CALL ZR_CodeTableInitW(const ZR_WCHAR* path, int32_t direction, int32_t openOption,
                                                        int32_t sortOnLoad) {
-    return zr::codetable::Load(reinterpret_cast<const char16_t*>(path), direction, openOption, sortOnLoad);
+    return zr::codetable::Load(Units(path), direction, openOption, sortOnLoad);
 }
 
 extern "C" ZR_API CodeTable* ZR_CALL ZR_CodeTableInitA(const char* path, int32_t direction, int32_t openOption,
@@ -33,9 +34,8 @@ extern "C" ZR_API int32_t ZR_CALL ZR_CodeTableCode(const CodeTable* table, int32
 
 extern "C" ZR_API int32_t ZR_CALL ZR_CodeTableString(const CodeTable* table, const ZR_WCHAR* src, ZR_WCHAR* dst,
                                                      int32_t dstSize) {
-    if (!table || !src || !dst || dstSize < 0) return -1;
-    return zr::codetable::MapString(*table, std::u16string_view(reinterpret_cast<const char16_t*>(src)),
-                                    reinterpret_cast<char16_t*>(dst), dstSize);
+    if (!table || zr::api::NullOrNegativeSize(src, dst, dstSize)) return -1;
+    return zr::codetable::MapString(*table, std::u16string_view(Units(src)), Units(dst), dstSize);
 }
 
 extern "C" ZR_API void ZR_CALL ZR_CodeTableTerm(CodeTable* table) { zr::codetable::Release(table); }

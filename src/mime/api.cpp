@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "api/boundary.hpp"
 #include "mime/base64.hpp"
 #include "mime/charset_chain.hpp"
 #include "mime/quoted_printable.hpp"
@@ -10,6 +11,8 @@
 
 namespace {
 
+using zr::api::Bytes;
+using zr::api::NullOrNoRoom;
 using zr::mime::Base64_DecodeThrough;
 using zr::mime::Base64_EncodeThrough;
 using zr::mime::QuotedPrintable_DecodeThrough;
@@ -37,21 +40,18 @@ std::int32_t TextLength(const char* s) noexcept {
         std::min<std::size_t>(std::strlen(s), std::numeric_limits<std::int32_t>::max()));
 }
 
-const unsigned char* Bytes(const char* s) noexcept { return reinterpret_cast<const unsigned char*>(s); }
-unsigned char* Bytes(char* s) noexcept { return reinterpret_cast<unsigned char*>(s); }
-
 }  // namespace
 
 // Base64
 
 extern "C" ZR_API int32_t ZR_CALL ZR_Base64_Encode(const unsigned char* src, int32_t srcLen, char* dst,
                                                    int32_t dstSize) {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (NullOrNoRoom(src, dst, dstSize)) return -1;
     return zr::mime::Base64_Encode(In(src, srcLen), Out(dst, dstSize));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_Base64_Decode(const char* src, unsigned char* dst, int32_t dstSize) {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (NullOrNoRoom(src, dst, dstSize)) return -1;
     return zr::mime::Base64_Decode(src, Out(dst, dstSize));
 }
 
@@ -124,12 +124,12 @@ extern "C" ZR_API int32_t ZR_CALL ZR_Base64_DecodeUTF8A(const char* src, char* d
 
 extern "C" ZR_API int32_t ZR_CALL ZR_QuotedPrintable_Encode(const unsigned char* src, int32_t srcLen, char* dst,
                                                             int32_t dstSize) {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (NullOrNoRoom(src, dst, dstSize)) return -1;
     return zr::mime::QuotedPrintable_Encode(In(src, srcLen), Out(dst, dstSize));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_QuotedPrintable_Decode(const char* src, unsigned char* dst, int32_t dstSize) {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (NullOrNoRoom(src, dst, dstSize)) return -1;
     return zr::mime::QuotedPrintable_Decode(src, Out(dst, dstSize));
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "api/boundary.hpp"
 #include "platform/scratch.hpp"
 #include "zr_moji.h"
 
@@ -36,7 +37,7 @@ constexpr std::int32_t TwiceOrMost(std::int32_t dstSize) noexcept {
 template <class Char>
 std::int32_t Base64_EncodeThrough(ToTransfer<Char> convert, const Char* src, char* dst, std::int32_t dstSize,
                                   bool tellWholeScratch) noexcept {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (api::NullOrNoRoom(src, dst, dstSize)) return -1;
     const std::int64_t scratchSize = 2 * std::int64_t{dstSize};
     platform::Scratch<char> scratch(scratchSize);
     if (!scratch) return -1;
@@ -47,7 +48,7 @@ std::int32_t Base64_EncodeThrough(ToTransfer<Char> convert, const Char* src, cha
     // A count can never exceed what the conversion was told; the bound only
     // keeps the encoder inside the scratch whatever a conversion returns.
     const std::int32_t n = r < scratchSize ? r : static_cast<std::int32_t>(scratchSize - 1);
-    return ZR_Base64_Encode(reinterpret_cast<const unsigned char*>(scratch.get()), n, dst, dstSize);
+    return ZR_Base64_Encode(api::Bytes(scratch.get()), n, dst, dstSize);
 }
 
 // Quoted-Printable encoders: the converted text is measured in the scratch.
@@ -58,7 +59,7 @@ std::int32_t Base64_EncodeThrough(ToTransfer<Char> convert, const Char* src, cha
 template <class Char>
 std::int32_t QuotedPrintable_EncodeThrough(ToTransfer<Char> convert, const Char* src, char* dst,
                                            std::int32_t dstSize) noexcept {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (api::NullOrNoRoom(src, dst, dstSize)) return -1;
     platform::Scratch<char> scratch(dstSize);
     if (!scratch) return -1;
     // Empty until the conversion writes, so a conversion that answers
@@ -71,7 +72,7 @@ std::int32_t QuotedPrintable_EncodeThrough(ToTransfer<Char> convert, const Char*
         const void* end = std::memchr(scratch.get(), 0, static_cast<std::size_t>(dstSize));
         n = end ? static_cast<std::int32_t>(static_cast<const char*>(end) - scratch.get()) : dstSize;
     }
-    return ZR_QuotedPrintable_Encode(reinterpret_cast<const unsigned char*>(scratch.get()), n, dst, dstSize);
+    return ZR_QuotedPrintable_Encode(api::Bytes(scratch.get()), n, dst, dstSize);
 }
 
 // Decoders: the transfer decoder is told `told` bytes of a scratch one byte
@@ -81,13 +82,13 @@ template <class Char>
 std::int32_t DecodeThrough(std::int32_t(ZR_CALL* decode)(const char*, unsigned char*, std::int32_t),
                            FromTransfer<Char> convert, const char* src, Char* dst, std::int32_t dstSize,
                            std::int32_t told) noexcept {
-    if (!src || !dst || dstSize <= 0) return -1;
+    if (api::NullOrNoRoom(src, dst, dstSize)) return -1;
     platform::Scratch<char> scratch(std::int64_t{told} + 1);
     if (!scratch) return -1;
     scratch.get()[told] = '\0';
     // A refusal (scratch too small, a byte no step can start) leaves dst as
     // the caller had it.
-    if (decode(src, reinterpret_cast<unsigned char*>(scratch.get()), told) < 0) return -1;
+    if (decode(src, api::Bytes(scratch.get()), told) < 0) return -1;
     return convert(scratch.get(), dst, dstSize);
 }
 

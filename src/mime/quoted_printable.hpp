@@ -18,6 +18,15 @@ inline constexpr std::array<bool, 256> kQuotedPrintableLiteral = [] {
     return literal;
 }();
 
+// Value of a hexadecimal digit of either case, -1 for any other byte.
+inline constexpr std::array<std::int8_t, 256> kHexDigitValue = [] {
+    std::array<std::int8_t, 256> v{};
+    for (auto& x : v) x = -1;
+    for (int c = 0; c < 10; ++c) v['0' + c] = static_cast<std::int8_t>(c);
+    for (int c = 0; c < 6; ++c) v['a' + c] = v['A' + c] = static_cast<std::int8_t>(10 + c);
+    return v;
+}();
+
 // One encoding run: where the next character goes and the column counter
 // (1 + the characters on the current output line).
 struct QuotedPrintableCursor {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/codepage.hpp"
-#include "platform/codepage_coders.hpp"
+#include "codepage/coders.hpp"
 
 namespace zr::platform {
 namespace {
@@ -33,9 +33,9 @@ int MultiByteToWide(CodePage cp, const char* src, char16_t* dst, int capacity) n
     const auto* s = reinterpret_cast<const std::uint8_t*>(src);
     const std::size_t n = std::strlen(src);
     switch (cp) {
-        case CodePage::kCp932: return detail::Cp932ToWide(s, n, dst, capacity);
-        case CodePage::kUtf8: return detail::Utf8ToWide(s, n, dst, capacity);
-        case CodePage::kUtf7: return detail::Utf7ToWide(s, n, dst, capacity);
+        case CodePage::kCp932: return codepage::Cp932ToWide(s, n, dst, capacity);
+        case CodePage::kUtf8: return codepage::Utf8ToWide(s, n, dst, capacity);
+        case CodePage::kUtf7: return codepage::Utf7ToWide(s, n, dst, capacity);
     }
     return 0;
 }
@@ -44,9 +44,9 @@ int WideToMultiByte(CodePage cp, const char16_t* src, char* dst, int capacity) n
     if (src == nullptr || capacity < 0) return 0;
     const std::size_t n = WideLength(src);
     switch (cp) {
-        case CodePage::kCp932: return detail::WideToCp932(src, n, dst, capacity);
-        case CodePage::kUtf8: return detail::WideToUtf8(src, n, dst, capacity);
-        case CodePage::kUtf7: return detail::WideToUtf7(src, n, dst, capacity);
+        case CodePage::kCp932: return codepage::WideToCp932(src, n, dst, capacity);
+        case CodePage::kUtf8: return codepage::WideToUtf8(src, n, dst, capacity);
+        case CodePage::kUtf7: return codepage::WideToUtf7(src, n, dst, capacity);
     }
     return 0;
 }

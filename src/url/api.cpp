@@ -1,26 +1,15 @@
 // api.cpp - the ZR_URL_ exports: argument checks and dispatch by encode type.
+#include "api/boundary.hpp"
+#include "url/url.hpp"
 #include "zr_moji.h"
 
-#include "url/url.hpp"
-
-namespace {
-
-// ZR_WCHAR is wchar_t on Windows and char16_t elsewhere; both are 16-bit
-// units, which is all the internals rely on.
-inline const char16_t* Wide(const ZR_WCHAR* p) noexcept { return reinterpret_cast<const char16_t*>(p); }
-inline char16_t* Wide(ZR_WCHAR* p) noexcept { return reinterpret_cast<char16_t*>(p); }
-
-template <class Src, class Dst>
-inline bool BadFrame(const Src* src, const Dst* dst, std::int32_t dstSize) noexcept {
-    return src == nullptr || dst == nullptr || dstSize < 0;
-}
-
-}  // namespace
+using zr::api::NullOrNegativeSize;
+using zr::api::Units;
 
 // ---- tests ------------------------------------------------------------------
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsProtocolW(const ZR_WCHAR* url) {
-    return url != nullptr && zr::url::IsProtocolW(Wide(url));
+    return url != nullptr && zr::url::IsProtocolW(Units(url));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsProtocolA(const char* url) {
@@ -28,7 +17,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsProtocolA(const char* url) {
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsJisEncodeW(const ZR_WCHAR* url) {
-    return url != nullptr && zr::url::IsJisEncodeW(Wide(url));
+    return url != nullptr && zr::url::IsJisEncodeW(Units(url));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsJisEncodeA(const char* url) {
@@ -36,7 +25,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsJisEncodeA(const char* url) {
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsSJisEncodeW(const ZR_WCHAR* url) {
-    return url != nullptr && zr::url::IsSJisEncodeW(Wide(url));
+    return url != nullptr && zr::url::IsSJisEncodeW(Units(url));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsSJisEncodeA(const char* url) {
@@ -44,7 +33,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsSJisEncodeA(const char* url) {
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsEucEncodeW(const ZR_WCHAR* url) {
-    return url != nullptr && zr::url::IsEucEncodeW(Wide(url));
+    return url != nullptr && zr::url::IsEucEncodeW(Units(url));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsEucEncodeA(const char* url) {
@@ -52,7 +41,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsEucEncodeA(const char* url) {
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsUtf8EncodeW(const ZR_WCHAR* url) {
-    return url != nullptr && zr::url::IsUtf8EncodeW(Wide(url));
+    return url != nullptr && zr::url::IsUtf8EncodeW(Units(url));
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsUtf8EncodeA(const char* url) {
@@ -60,7 +49,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_IsUtf8EncodeA(const char* url) {
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeTypeW(const ZR_WCHAR* url) {
-    return url != nullptr ? zr::url::EncodeTypeW(Wide(url)) : ZR_ENCODE_NONE;
+    return url != nullptr ? zr::url::EncodeTypeW(Units(url)) : ZR_ENCODE_NONE;
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeTypeA(const char* url) {
@@ -70,42 +59,42 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeTypeA(const char* url) {
 // ---- decoding ---------------------------------------------------------------
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeJisW(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
-    return zr::url::DecodeW(Wide(src), dst, dstSize, ZR_JisToUnicode);
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
+    return zr::url::DecodeW(Units(src), dst, dstSize, ZR_JisToUnicode);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeJisA(const char* src, char* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     return zr::url::DecodeA(src, dst, dstSize, ZR_JisToSJis);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeSJisW(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
-    return zr::url::DecodeW(Wide(src), dst, dstSize, ZR_SJisToUnicode);
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
+    return zr::url::DecodeW(Units(src), dst, dstSize, ZR_SJisToUnicode);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeSJisA(const char* src, char* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     return zr::url::DecodeSJisA(src, dst, dstSize);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeEucW(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
-    return zr::url::DecodeW(Wide(src), dst, dstSize, ZR_EucToUnicode);
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
+    return zr::url::DecodeW(Units(src), dst, dstSize, ZR_EucToUnicode);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeEucA(const char* src, char* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     return zr::url::DecodeA(src, dst, dstSize, ZR_EucToSJis);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeUtf8W(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
-    return zr::url::DecodeW(Wide(src), dst, dstSize, ZR_Utf8ToUnicode);
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
+    return zr::url::DecodeW(Units(src), dst, dstSize, ZR_Utf8ToUnicode);
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeUtf8A(const char* src, char* dst, int32_t dstSize) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     return zr::url::DecodeUtf8A(src, dst, dstSize);
 }
 
@@ -113,7 +102,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeUtf8A(const char* src, char* dst,
 // learns why a URL of plain ASCII came back as -1.
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeW(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize,
                                                   int32_t* type) {
-    if (BadFrame(src, dst, dstSize) || type == nullptr) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize) || type == nullptr) return -1;
     *type = ZR_URL_EncodeTypeW(src);
     switch (*type) {
         case ZR_ENCODE_JIS: return ZR_URL_DecodeJisW(src, dst, dstSize);
@@ -125,7 +114,7 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeW(const ZR_WCHAR* src, ZR_WCHAR* 
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeA(const char* src, char* dst, int32_t dstSize, int32_t* type) {
-    if (BadFrame(src, dst, dstSize) || type == nullptr) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize) || type == nullptr) return -1;
     *type = ZR_URL_EncodeTypeA(src);
     switch (*type) {
         case ZR_ENCODE_JIS: return ZR_URL_DecodeJisA(src, dst, dstSize);
@@ -139,19 +128,19 @@ extern "C" ZR_API int32_t ZR_CALL ZR_URL_DecodeA(const char* src, char* dst, int
 // ---- encoding ---------------------------------------------------------------
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeW(const ZR_WCHAR* src, ZR_WCHAR* dst, int32_t dstSize, int32_t type) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     using namespace zr::url;
     switch (type) {
-        case ZR_ENCODE_JIS: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToJis, URL_EscapeJisW);
-        case ZR_ENCODE_SJIS: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToSJis, URL_EscapeSJisW);
-        case ZR_ENCODE_EUC: return EncodeW(Wide(src), Wide(dst), dstSize, ZR_UnicodeToEuc, URL_EscapeEucW);
-        case ZR_ENCODE_UTF8: return EncodeUtf8W(Wide(src), Wide(dst), dstSize);
+        case ZR_ENCODE_JIS: return EncodeW(Units(src), Units(dst), dstSize, ZR_UnicodeToJis, URL_EscapeJisW);
+        case ZR_ENCODE_SJIS: return EncodeW(Units(src), Units(dst), dstSize, ZR_UnicodeToSJis, URL_EscapeSJisW);
+        case ZR_ENCODE_EUC: return EncodeW(Units(src), Units(dst), dstSize, ZR_UnicodeToEuc, URL_EscapeEucW);
+        case ZR_ENCODE_UTF8: return EncodeUtf8W(Units(src), Units(dst), dstSize);
         default: return -1;
     }
 }
 
 extern "C" ZR_API int32_t ZR_CALL ZR_URL_EncodeA(const char* src, char* dst, int32_t dstSize, int32_t type) {
-    if (BadFrame(src, dst, dstSize)) return -1;
+    if (NullOrNegativeSize(src, dst, dstSize)) return -1;
     using namespace zr::url;
     switch (type) {
         case ZR_ENCODE_JIS: return EncodeA(src, dst, dstSize, ZR_SJisToJis, URL_EscapeJisA);

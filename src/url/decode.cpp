@@ -104,7 +104,7 @@ bool Utf8UrlToSJis(const char* src, std::size_t n, std::uint8_t* d, const charse
         const auto c = static_cast<unsigned char>(src[i]);
         if (c != '%') {
             if (c >= 0x80) return false;
-#if defined(ZR_CHARSET_SSE2)
+#if defined(ZR_SIMD_SSE2)
             // A stretch of ASCII other than '%' 16 bytes at a time ('+' as a
             // space); the store stays within the n + 1 bytes of d, as no
             // piece is longer than its text.

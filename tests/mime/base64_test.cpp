@@ -5,34 +5,25 @@
 #include <string>
 #include <vector>
 
+#include "transfer_coder.hpp"
 #include "zr_moji.h"
 
 namespace {
 
 using namespace std::string_literals;
 
-// Buffers are exactly dstSize long and start filled with 0x7F, so an
-// over-write trips the sanitizer and an unwritten byte stays visible.
+using zr::test::DecodeCase;
+using zr::test::DecodeRoomCase;
+using zr::test::EncodeCase;
+using zr::test::EncodeRoomCase;
+
 int Encode(const std::string& bytes, int dstSize, std::string& out) {
-    std::vector<char> dst(static_cast<std::size_t>(dstSize), '\x7F');
-    const int r = ZR_Base64_Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                   static_cast<int32_t>(bytes.size()), dst.data(), dstSize);
-    out.assign(dst.begin(), dst.end());
-    return r;
+    return zr::test::EncodeInto(ZR_Base64_Encode, bytes, dstSize, out);
 }
 
 int Decode(const std::string& text, int dstSize, std::string& out) {
-    std::vector<unsigned char> dst(static_cast<std::size_t>(dstSize), 0x7F);
-    const int r = ZR_Base64_Decode(text.c_str(), dst.data(), dstSize);
-    out.assign(dst.begin(), dst.end());
-    return r;
+    return zr::test::DecodeInto(ZR_Base64_Decode, text, dstSize, out);
 }
-
-struct EncodeCase {
-    std::string bytes;
-    std::string text;
-    const char* why;
-};
 
 const EncodeCase kEncodes[] = {
     {"A", "QQ==", "one byte ends in two pads"},
@@ -62,28 +53,14 @@ TEST(Base64Encode, WritesOneUnbrokenLine) {
     EXPECT_EQ(out.find_first_of("\r\n"), std::string::npos);
 }
 
-struct RoomCase {
-    std::string bytes;
-    int dstSize;
-    int want;
-    std::string dst;
-    const char* why;
-};
-
-const RoomCase kEncodeRoom[] = {
+const EncodeRoomCase kEncodeRoom[] = {
     {"AB", 3, -1, "\0\0\0"s, "no group fits: nothing written"},
     {"ABCDEF", 7, -1, "QUJD\0\0\0"s, "second group short of room: first kept, zeros after"},
     {"ABCDEF", 9, 8, "QUJDREVG\0"s, "both groups and the terminator"},
     {"", 1, 0, "\0"s, "nothing to encode: dst zero-filled"},
 };
 
-TEST(Base64Encode, RoomForEachGroup) {
-    for (const auto& c : kEncodeRoom) {
-        std::string out;
-        EXPECT_EQ(Encode(c.bytes, c.dstSize, out), c.want) << c.why;
-        EXPECT_EQ(out, c.dst) << c.why;
-    }
-}
+TEST(Base64Encode, RoomForEachGroup) { zr::test::ExpectRooms(ZR_Base64_Encode, kEncodeRoom); }
 
 TEST(Base64Encode, RefusesBadArgumentsWithoutWriting) {
     char dst[8] = "keep";
@@ -97,12 +74,6 @@ TEST(Base64Encode, RefusesBadArgumentsWithoutWriting) {
     EXPECT_EQ(ZR_Base64_Encode(src, 3, nullptr, 8), -1);
     EXPECT_STREQ(dst, "keep");
 }
-
-struct DecodeCase {
-    std::string text;
-    std::string bytes;
-    const char* why;
-};
 
 const DecodeCase kDecodes[] = {
     {"QUJD", "ABC", "plain group"},
@@ -133,14 +104,6 @@ TEST(Base64Decode, DecodesByFixedGroupsAndValue64) {
     }
 }
 
-struct DecodeRoomCase {
-    std::string text;
-    int dstSize;
-    int want;
-    std::string dst;
-    const char* why;
-};
-
 const DecodeRoomCase kDecodeRoom[] = {
     {"QUJD", 3, 3, "ABC", "three bytes fill dst, no zero after them"},
     {"QUJD", 2, -1, "\0\0"s, "one short"},
@@ -150,13 +113,7 @@ const DecodeRoomCase kDecodeRoom[] = {
     {"QUJDQQ==", 6, 4, "ABCA\0\0"s, "both groups"},
 };
 
-TEST(Base64Decode, RoomOfThreeBeforeEachGroup) {
-    for (const auto& c : kDecodeRoom) {
-        std::string out;
-        EXPECT_EQ(Decode(c.text, c.dstSize, out), c.want) << c.why;
-        EXPECT_EQ(out, c.dst) << c.why;
-    }
-}
+TEST(Base64Decode, RoomOfThreeBeforeEachGroup) { zr::test::ExpectRooms(ZR_Base64_Decode, kDecodeRoom); }
 
 TEST(Base64Decode, RefusesBadArgumentsWithoutWriting) {
     unsigned char dst[4] = {9, 9, 9, 9};
@@ -170,11 +127,7 @@ TEST(Base64Decode, RefusesBadArgumentsWithoutWriting) {
 TEST(Base64, RoundTripsEveryByteValue) {
     std::string bytes;
     for (int i = 0; i < 256 * 3 + 2; ++i) bytes += static_cast<char>((i * 7) & 0xFF);
-    std::string text, back;
-    const int n = Encode(bytes, 2000, text);
-    ASSERT_GT(n, 0);
-    ASSERT_EQ(Decode(text.substr(0, static_cast<std::size_t>(n)), 2000, back), static_cast<int>(bytes.size()));
-    EXPECT_EQ(back.substr(0, bytes.size()), bytes);
+    zr::test::ExpectRoundTrip(ZR_Base64_Encode, ZR_Base64_Decode, bytes, 2000, 2000);
 }
 
 }  // namespace

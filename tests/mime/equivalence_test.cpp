@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "cpu/levels.hpp"
 #include "mime/quoted_printable.hpp"
 #include "zr_moji.h"
 
@@ -542,7 +543,7 @@ std::string RandomQuotedPrintableText(std::mt19937& rng, std::size_t length, uns
 }
 
 TEST(MimeEquivalence, QuotedPrintableDecodeBlocksOnRandomText) {
-#if defined(__SSE2__) && !defined(ZR_NO_SIMD)
+#if defined(ZR_SIMD_SSE2)
     // Where the build has SSE2 the blocks must be there to be tested.
     ASSERT_TRUE(zr::mime::QuotedPrintable_HasBlocks(QuotedPrintableBlocks::Sse2));
 #endif

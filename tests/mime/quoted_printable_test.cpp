@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "transfer_coder.hpp"
 #include "zr_moji.h"
 
 namespace {
@@ -21,27 +22,18 @@ std::string Rep(int n, const std::string& s) {
     return out;
 }
 
-// Buffers are exactly dstSize long, so an over-write trips the sanitizer.
+using zr::test::DecodeCase;
+using zr::test::DecodeRoomCase;
+using zr::test::EncodeCase;
+using zr::test::EncodeRoomCase;
+
 int Encode(const std::string& bytes, int dstSize, std::string& out) {
-    std::vector<char> dst(static_cast<std::size_t>(dstSize), '\x7F');
-    const int r = ZR_QuotedPrintable_Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                            static_cast<int32_t>(bytes.size()), dst.data(), dstSize);
-    out.assign(dst.begin(), dst.end());
-    return r;
+    return zr::test::EncodeInto(ZR_QuotedPrintable_Encode, bytes, dstSize, out);
 }
 
 int Decode(const std::string& text, int dstSize, std::string& out) {
-    std::vector<unsigned char> dst(static_cast<std::size_t>(dstSize), 0x7F);
-    const int r = ZR_QuotedPrintable_Decode(text.c_str(), dst.data(), dstSize);
-    out.assign(dst.begin(), dst.end());
-    return r;
+    return zr::test::DecodeInto(ZR_QuotedPrintable_Decode, text, dstSize, out);
 }
-
-struct EncodeCase {
-    std::string bytes;
-    std::string text;
-    const char* why;
-};
 
 const EncodeCase kEncodes[] = {
     {"", "", "nothing to encode"},
@@ -74,15 +66,7 @@ TEST(QuotedPrintableEncode, LiteralsEscapesAndSoftBreaks) {
     }
 }
 
-struct RoomCase {
-    std::string bytes;
-    int dstSize;
-    int want;
-    std::string dst;
-    const char* why;
-};
-
-const RoomCase kEncodeRoom[] = {
+const EncodeRoomCase kEncodeRoom[] = {
     {"A", 3, 1, "A\0\0"s, "a literal needs 1 + 2"},
     {"A", 2, -1, "\0\0"s, "so 2 is too few"},
     {"\xFF", 5, 3, "=FF\0\0"s, "an escape needs 3 + 2"},
@@ -94,13 +78,7 @@ const RoomCase kEncodeRoom[] = {
     {Rep(72, "a") + "\xFF", 79, -1, Rep(72, "a") + "\0\0\0\0\0\0\0"s, "one short"},
 };
 
-TEST(QuotedPrintableEncode, RoomRuleOfTwoBytesFree) {
-    for (const auto& c : kEncodeRoom) {
-        std::string out;
-        EXPECT_EQ(Encode(c.bytes, c.dstSize, out), c.want) << c.why;
-        EXPECT_EQ(out, c.dst) << c.why;
-    }
-}
+TEST(QuotedPrintableEncode, RoomRuleOfTwoBytesFree) { zr::test::ExpectRooms(ZR_QuotedPrintable_Encode, kEncodeRoom); }
 
 TEST(QuotedPrintableEncode, RefusesBadArgumentsWithoutWriting) {
     char dst[8] = "keep";
@@ -113,12 +91,6 @@ TEST(QuotedPrintableEncode, RefusesBadArgumentsWithoutWriting) {
     EXPECT_EQ(ZR_QuotedPrintable_Encode(src, -1, dst, 8), 0);
     EXPECT_EQ(std::string(dst, 8), std::string(8, '\0'));
 }
-
-struct DecodeCase {
-    std::string text;
-    std::string bytes;
-    const char* why;
-};
 
 // Each text decodes to its bytes with dstSize one more than their count,
 // and a zero after them.
@@ -185,15 +157,7 @@ TEST(QuotedPrintableDecode, MalformedEqualsSignStandsForItself) {
     ExpectDecodes(kMalformed);
 }
 
-struct DecodeFailCase {
-    std::string text;
-    int dstSize;
-    int want;
-    std::string dst;
-    const char* why;
-};
-
-const DecodeFailCase kDecodeRoom[] = {
+const DecodeRoomCase kDecodeRoom[] = {
     {"=41", 1, 1, "A", "a full dst gets no zero after the bytes"},
     {"=41=\r\n", 1, -1, "A", "a full dst fails even before a soft break"},
     {"=41=\n", 1, -1, "A", "also before a soft break = LF"},
@@ -209,11 +173,7 @@ const DecodeFailCase kDecodeRoom[] = {
 };
 
 TEST(QuotedPrintableDecode, FullBufferAndBytesOutsideTheLiteralSet) {
-    for (const auto& c : kDecodeRoom) {
-        std::string out;
-        EXPECT_EQ(Decode(c.text, c.dstSize, out), c.want) << c.why;
-        EXPECT_EQ(out, c.dst) << c.why;
-    }
+    zr::test::ExpectRooms(ZR_QuotedPrintable_Decode, kDecodeRoom);
     unsigned char dst[2] = {9, 9};
     EXPECT_EQ(ZR_QuotedPrintable_Decode("A", dst, 0), -1);
     EXPECT_EQ(ZR_QuotedPrintable_Decode(nullptr, dst, 2), -1);
@@ -224,11 +184,7 @@ TEST(QuotedPrintableDecode, FullBufferAndBytesOutsideTheLiteralSet) {
 TEST(QuotedPrintable, RoundTripsEveryByteValue) {
     std::string bytes;
     for (int i = 0; i < 600; ++i) bytes += static_cast<char>((i * 13) & 0xFF);
-    std::string text, back;
-    const int n = Encode(bytes, 4000, text);
-    ASSERT_GT(n, 0);
-    ASSERT_EQ(Decode(text.substr(0, static_cast<std::size_t>(n)), 1000, back), static_cast<int>(bytes.size()));
-    EXPECT_EQ(back.substr(0, bytes.size()), bytes);
+    zr::test::ExpectRoundTrip(ZR_QuotedPrintable_Encode, ZR_QuotedPrintable_Decode, bytes, 4000, 1000);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "tsv.hpp"
 
 namespace tables {
-#include "platform/cp932_tables.inc"
+#include "codepage/cp932_tables.inc"
 }
 
 namespace {

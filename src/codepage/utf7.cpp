@@ -1,13 +1,13 @@
-// utf7_posix.cpp - UTF-7 <-> UTF-16 in the host converter's dialect.
+// utf7.cpp - UTF-7 <-> UTF-16 in the host converter's dialect.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
 constexpr char kBase64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -53,7 +53,7 @@ constexpr bool IsDirect(char16_t u) noexcept { return u < 0x80 && kTables.direct
 
 // Bit k set when s[k] is '+', for the 16 bytes at s.
 inline unsigned PlusBytes16(const std::uint8_t* s) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('+'))));
 #else
@@ -252,4 +252,4 @@ int WideToUtf7(const char16_t* src, std::size_t n, char* dst, int capacity) noex
                            [&](auto& sink) { return EncodeUtf7(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

@@ -1,4 +1,4 @@
-// codepage_sink.hpp - output sinks shared by the library's own code-page coders.
+// sink.hpp - output sinks shared by the library's own code-page coders.
 //
 // Each coder is written once as a template over its sink and emits whole
 // pieces (a character, a byte pair, a UTF-7 "padded digit and '-'"), so the
@@ -22,15 +22,11 @@
 #include <cstring>
 #include <limits>
 
-// The block paths use SSE2 where the compiler targets it (always on x86-64)
-// and plain loops elsewhere; ZR_NO_SIMD forces the plain loops, so that
-// tests can check them on any host.
-#if defined(__SSE2__) && !defined(ZR_NO_SIMD)
-#define ZR_CODEPAGE_SSE2 1
-#include <emmintrin.h>
-#endif
+// The block paths use SSE2 where the build has that level (levels.hpp) and
+// plain loops elsewhere.
+#include "cpu/levels.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 
 template <class T>
 class CountSink {
@@ -128,7 +124,7 @@ private:
 
 // Bit k is set when byte s[k] is 0x80 or above, for the 16 bytes at s.
 inline unsigned HighBytes16(const std::uint8_t* s) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))));
 #else
     unsigned m = 0;
@@ -139,7 +135,7 @@ inline unsigned HighBytes16(const std::uint8_t* s) noexcept {
 
 // The 16 bytes at s widened to 16 units at d.
 inline void WidenBytes16(const std::uint8_t* s, char16_t* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
@@ -151,7 +147,7 @@ inline void WidenBytes16(const std::uint8_t* s, char16_t* d) noexcept {
 
 // True when the 16 units at s are all below 0x80.
 inline bool IsAscii16(const char16_t* s) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
     const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
@@ -165,7 +161,7 @@ inline bool IsAscii16(const char16_t* s) noexcept {
 
 // The 16 units at s, all below 0x80, narrowed to 16 bytes at d.
 inline void NarrowAscii16(const char16_t* s, char* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(a, b));
@@ -178,7 +174,7 @@ inline void NarrowAscii16(const char16_t* s, char* d) noexcept {
 // leading units below 0x80 mean anything; returns how many such units
 // lead (16 when all do).
 inline unsigned NarrowAsciiPrefix16(const char16_t* s, char* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
     const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
@@ -222,4 +218,4 @@ int RunWithCapacity(T* dst, int capacity, std::uint64_t worst, Convert&& convert
     return convert(sink) ? static_cast<int>(sink.count()) : 0;
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

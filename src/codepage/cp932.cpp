@@ -1,16 +1,16 @@
-// cp932_posix.cpp - code page 932 <-> UTF-16 from the published best-fit tables.
+// cp932.cpp - code page 932 <-> UTF-16 from the published best-fit tables.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
-#include "platform/cp932_tables.inc"
+#include "codepage/cp932_tables.inc"
 
 // Flipping bit 5 turns the two lead-byte ranges 0x81..0x9F and 0xE0..0xFC
 // into the one range 0xA1..0xDC, in the order of the rows of
@@ -97,7 +97,7 @@ static_assert(AsciiIsIdentity(), "code page 932 tables no longer keep ASCII as i
 // text (no terminator among them), so every lead byte there has a second
 // byte that is not 0 and makes a pair with it.
 inline unsigned DecodePairs8(const std::uint8_t* s, char16_t* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     // Lane k holds byte 2k (the lead candidate) low and byte 2k + 1 high.
     const __m128i lead = _mm_xor_si128(_mm_and_si128(v, _mm_set1_epi16(0x00FF)), _mm_set1_epi16(0x20));
@@ -241,4 +241,4 @@ int WideToCp932(const char16_t* src, std::size_t n, char* dst, int capacity) noe
                            [&](auto& sink) { return EncodeCp932(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

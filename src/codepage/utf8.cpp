@@ -1,14 +1,14 @@
-// utf8_posix.cpp - UTF-8 <-> UTF-16 with the host converter's replacement rules.
+// utf8.cpp - UTF-8 <-> UTF-16 with the host converter's replacement rules.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/codepage_coders.hpp"
-#include "platform/codepage_sink.hpp"
-#include "platform/utf8_lanes.hpp"
+#include "codepage/coders.hpp"
+#include "codepage/sink.hpp"
+#include "codepage/utf8_lanes.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -121,7 +121,7 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
 // bytes and moves on by its length, so up to 25 bytes are stored at d (by
 // the plain loop also before it finds a unit of another kind).
 inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
-#if defined(ZR_CODEPAGE_SSE2)
+#if defined(ZR_SIMD_SSE2)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i zero = _mm_setzero_si128();
     const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
@@ -239,4 +239,4 @@ int WideToUtf8(const char16_t* src, std::size_t n, char* dst, int capacity) noex
                            [&](auto& sink) { return EncodeUtf8(src, n, sink); });
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

@@ -1,4 +1,4 @@
-// codepage_coders.hpp - the library's own code-page coders behind MultiByteToWide
+// coders.hpp - the library's own code-page coders behind MultiByteToWide
 // and WideToMultiByte on hosts without the system converter.
 //
 // Each takes the input without its terminator (`src[n]` is the terminator,
@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 
 int Cp932ToWide(const std::uint8_t* src, std::size_t n, char16_t* dst, int capacity) noexcept;
 int WideToCp932(const char16_t* src, std::size_t n, char* dst, int capacity) noexcept;
@@ -20,4 +20,4 @@ int WideToUtf8(const char16_t* src, std::size_t n, char* dst, int capacity) noex
 int Utf7ToWide(const std::uint8_t* src, std::size_t n, char16_t* dst, int capacity) noexcept;
 int WideToUtf7(const char16_t* src, std::size_t n, char* dst, int capacity) noexcept;
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage

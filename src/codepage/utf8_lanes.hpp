@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <cstring>
 
-// ZR_NO_SIMD forces the plain loop, as in the converter itself.
-#if defined(__SSE2__) && !defined(ZR_NO_SIMD)
-#define ZR_UTF8_LANES_SSE2 1
-#include <emmintrin.h>
-#endif
+#include "cpu/levels.hpp"
 
-namespace zr::platform::detail {
+namespace zr::codepage {
 
-#if defined(ZR_UTF8_LANES_SSE2)
+#if defined(ZR_SIMD_SSE2)
 // Four characters of three bytes at s, one per 32-bit lane, as units;
 // `ok` marks the lanes that hold such a character,
 // overlong forms and encoded surrogates excepted. Reads the 13 bytes at s.
@@ -51,7 +47,7 @@ inline __m128i DecodeThreeLanes(const std::uint8_t* s, __m128i& ok) noexcept {
 // an encoded surrogate included. Eight units are stored at d whatever the
 // count; those past it are scratch. Reads the 25 bytes at s.
 inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
-#if defined(ZR_UTF8_LANES_SSE2)
+#if defined(ZR_SIMD_SSE2)
     __m128i ok0;
     __m128i ok1;
     const __m128i u0 = DecodeThreeLanes(s, ok0);
@@ -78,4 +74,4 @@ inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
 #endif
 }
 
-}  // namespace zr::platform::detail
+}  // namespace zr::codepage
