@@ -1,4 +1,4 @@
-"""Tests of the zrmoji ctypes module (run with ZRMOJI_LIBRARY=path/to/libzr_moji.so)."""
+"""Tests of the wrappers of the 94 exports (ZRMOJI_LIBRARY=path/to/libzr_moji.so.1)."""
 
 import os
 import shutil
@@ -18,7 +18,7 @@ class Exports(unittest.TestCase):
 
     def test_declarations_match_the_header(self):
         here = os.path.dirname(os.path.abspath(__file__))
-        header = os.path.join(here, "..", "..", "include", "zr_moji.h")
+        header = os.path.join(here, "..", "..", "..", "include", "zr_moji.h")
         with open(header, encoding="utf-8") as f:
             names = [l.split("ZR_CALL ")[1].split("(")[0] for l in f if l.startswith("ZR_API")]
         self.assertEqual(names, [n for n, _, _ in zrmoji._SIGNATURES])

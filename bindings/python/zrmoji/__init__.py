@@ -16,11 +16,11 @@ raises ZRMojiError (carrying the export's name and result) when the library
 refuses the input.
 """
 
+import codecs
 import ctypes
-import ctypes.util
-import glob
 import os
-import sys
+
+from . import _loader
 
 __all__ = [
     "ZRMojiError", "CodeTableError", "CodeTable", "ENCODINGS", "CHARSETS",
@@ -30,7 +30,10 @@ __all__ = [
     "base64_encode", "base64_decode", "base64_encode_text", "base64_decode_text",
     "qp_encode", "qp_decode", "qp_encode_text", "qp_decode_text",
     "url_encode", "url_decode", "url_decode_detect", "url_encode_type", "url_is_protocol",
-    "url_is_encoded_as", "missing_exports", "library_path",
+    "url_is_encoded_as", "missing_exports", "library_path", "text_library_path",
+    "ConversionError", "Converter", "Guess", "convert_bytes", "encoding_names", "guess",
+    "guess_preference", "kana_to_fullwidth", "kana_to_halfwidth", "to_cp932_variants",
+    "to_jis_variants", "validate", "variant_pairs", "codec_names",
 ]
 
 ENCODINGS = ("jis", "sjis", "euc", "utf8", "utf7", "utf16")
@@ -83,45 +86,8 @@ if not os.environ.get("TEMP"):
 
 # ---- loading ----------------------------------------------------------------
 
-_WINDOWS = sys.platform == "win32"
-
-
-def _candidates():
-    env = os.environ.get("ZRMOJI_LIBRARY")
-    if env:
-        yield env
-        return
-    here = os.path.dirname(os.path.abspath(__file__))
-    names = ["ZR_Moji.dll"] if _WINDOWS else ["libzr_moji.so.1", "libzr_moji.so", "libzr_moji.dylib"]
-    root = os.path.dirname(os.path.dirname(here))
-    # Beside this file (an installed copy), then the build trees of the
-    # source tree, "build" (what run.sh makes) first.
-    dirs = [here, os.path.join(here, "..", "..", "lib"), os.path.join(root, "build")]
-    dirs += sorted(d for d in glob.glob(os.path.join(root, "build?*")) if d not in dirs)
-    for d in dirs:
-        for n in names:
-            p = os.path.join(d, n)
-            if os.path.exists(p):
-                yield p
-    found = ctypes.util.find_library("zr_moji") or ctypes.util.find_library("ZR_Moji")
-    if found:
-        yield found
-
-
-def _load():
-    errors = []
-    for path in _candidates():
-        try:
-            # The exports are __stdcall on 32-bit Windows.
-            lib = ctypes.WinDLL(path) if _WINDOWS else ctypes.CDLL(path)
-            return lib, path
-        except OSError as e:
-            errors.append("%s: %s" % (path, e))
-    raise ImportError("zrmoji: cannot load the ZR_Moji library; set ZRMOJI_LIBRARY to its path"
-                      + ("" if not errors else " (" + "; ".join(errors) + ")"))
-
-
-_lib, library_path = _load()
+_libs = _loader.load()
+_lib, library_path = _libs.moji, _libs.moji_path
 
 # ---- the 94 exports ---------------------------------------------------------
 
@@ -763,3 +729,24 @@ class CodeTable:
             self.close()
         except Exception:
             pass
+
+
+# ---- the text module: validated conversion, codecs, guessing, kana width ---------
+#
+# Mail (MIME header words, whole messages) is to come as the submodule
+# zrmoji.mail over the text module's mail functions, beside these.
+
+from . import _codecs, _text  # noqa: E402
+
+_text.bind(_libs)
+text_library_path = _libs.text_path
+from ._text import (  # noqa: E402
+    ConversionError, Converter, Guess, convert_bytes, encoding_names, guess, guess_preference,
+    kana_to_fullwidth, kana_to_halfwidth, to_cp932_variants, to_jis_variants, validate, variant_pairs)
+from ._codecs import codec_names  # noqa: E402
+
+for _c in (ConversionError, Converter, Guess):
+    _c.__module__ = __name__  # shown as zrmoji.X in tracebacks and help()
+del _c
+
+codecs.register(_codecs.search)
