@@ -16,6 +16,8 @@ take the three native policies only).
 """
 
 import codecs
+import ctypes
+import re
 import threading
 from typing import Dict, Optional, Tuple
 
@@ -39,6 +41,7 @@ _local = threading.local()
 # offsets in its errors are then that much further on.
 _BOM8 = b"\xef\xbb\xbf"
 _BOM7 = b"+/v8-"
+_SURROGATES = re.compile("[\ud800-\udfff]")
 
 
 def _converter(source: int, target: int, policy: str) -> Converter:
@@ -53,6 +56,70 @@ def _converter(source: int, target: int, policy: str) -> Converter:
     else:
         c.reset()
     return c
+
+
+# ---- the direct path of zr-cp932 ----------------------------------------------------
+#
+# The text module's code page 932 tables are gathered from the exports
+# ZR_SJisToUnicode / ZR_UnicodeToSJis, which convert several times faster
+# than its validating converter. Where the exports are sure to give what
+# the converter would, zr-cp932 calls them: bytes the text module finds
+# valid (a Unicode target loses nothing), and text whose bytes are valid and
+# read back as the same text (no character was lost or substituted; no
+# variant-pair twin was written for it). Anything else, and
+# text holding NUL, which the exports take as the end, takes the converter.
+
+_exports: Dict[str, object] = {}
+_DIRECT_LIMIT = 0x3FFFFFF0  # the exports count in 32-bit ints
+_U16 = ctypes.c_uint16
+
+
+def use_exports(exports: Dict[str, object]) -> None:
+    _exports.update(exports)
+
+
+def _sjis_units(data: bytes):
+    """ZR_SJisToUnicode of data: (units array, units without the terminator)."""
+    cap = len(data) + 1
+    units = (_U16 * cap)()
+    r = _exports["ZR_SJisToUnicode"](data, units, cap)
+    return units, r - 1
+
+
+def _cp932_decode_direct(data: bytes) -> Optional[str]:
+    if not data or len(data) > _DIRECT_LIMIT or b"\0" in data or "ZR_SJisToUnicode" not in _exports:
+        return None
+    if _text._t.ZRT_Validate(_text.ENC_SJIS, data, len(data), 1, None) != 1:
+        return None
+    units, n = _sjis_units(data)
+    if n < 0:
+        return None
+    return codecs.utf_16_le_decode(memoryview(units).cast("B")[:2 * n], "strict", True)[0]
+
+
+def _cp932_encode_direct(text: str) -> Optional[bytes]:
+    if not text or len(text) > _DIRECT_LIMIT // 2 or "\0" in text or "ZR_UnicodeToSJis" not in _exports:
+        return None
+    try:
+        u16 = text.encode("utf-16-le")
+    except UnicodeEncodeError:
+        return None
+    src = ctypes.create_string_buffer(u16, len(u16) + 2)
+    cap = len(u16) + 1
+    out = ctypes.create_string_buffer(cap)
+    r = _exports["ZR_UnicodeToSJis"](ctypes.cast(src, ctypes.POINTER(_U16)), out, cap)
+    if r <= 0:
+        return None
+    sj = ctypes.string_at(out, r)
+    # The exports also give U+0080 and the private-use characters they read
+    # from 0x80, 0xA0 and 0xFD..0xFF their bytes; the text module holds those
+    # bytes malformed, and its rule is the one that stands.
+    if _text._t.ZRT_Validate(_text.ENC_SJIS, sj, len(sj), 1, None) != 1:
+        return None
+    units, n = _sjis_units(sj)
+    if n * 2 != len(u16) or ctypes.string_at(units, 2 * n) != u16:
+        return None
+    return sj
 
 
 def _char_index(u8: bytes, offset: int) -> int:
@@ -70,7 +137,21 @@ def _encode_error(enc: int, text: str, start: int, e: ConversionError) -> Unicod
 
 
 def _encode_native(enc: int, text: str, errors: str) -> bytes:
-    u8 = text.encode("utf-8", "surrogatepass")
+    if enc == _text.ENC_SJIS:
+        direct = _cp932_encode_direct(text)
+        if direct is not None:
+            return direct
+    try:
+        u8 = text.encode("utf-8")
+    except UnicodeEncodeError as ue:
+        # Lone surrogates: one character each, as Python's codecs count them
+        # (the converter would see three malformed bytes).
+        if errors == "strict":
+            raise UnicodeEncodeError(_CANONICAL[enc], text, ue.start, ue.start + 1,
+                                     "surrogates not allowed") from None
+        repl = "" if errors == "ignore" else ("\ufffd" if enc == _text.ENC_UTF7 else "?")
+        text = _SURROGATES.sub(repl, text)
+        u8 = text.encode("utf-8")
     try:
         return _converter(_text.ENC_UTF8, enc, errors).convert(_BOM8 + u8, final=True)
     except ConversionError as e:
@@ -113,6 +194,10 @@ def _decode_error(enc: int, data: bytes, start: int, e: ConversionError, final: 
 
 
 def _decode_native(enc: int, data: bytes, errors: str) -> str:
+    if enc == _text.ENC_SJIS:
+        direct = _cp932_decode_direct(data)
+        if direct is not None:
+            return direct
     lead = _BOM7 if enc == _text.ENC_UTF7 else b""
     try:
         out = _converter(enc, _text.ENC_UTF8, errors).convert(lead + data, final=True)
@@ -167,18 +252,25 @@ class _IncrementalDecoder(codecs.IncrementalDecoder):
         self._conv = Converter(self.encoding_id, _text.ENC_UTF8, errors)
         self._taken = 0  # bytes of the stream (with a mark of our own) before this call's input
         self._fresh = True
+        self._held = b""  # the direct path's cut character
+        self._direct = self.encoding_id == _text.ENC_SJIS
 
     def decode(self, input: bytes, final: bool = False) -> str:
         data = bytes(input)
+        if self._direct:
+            text = self._decode_direct(data, final)
+            if text is not None:
+                return text
+            data, self._held = self._held + data, b""
         lead = b""
         if self._fresh and self.encoding_id == _text.ENC_UTF7:
             lead = _BOM7
         try:
             out = self._conv.convert(lead + data, final)
         except ConversionError as e:
+            start = max(0, e.offset - self._taken - len(lead))
             self.reset()
-            raise _decode_error(self.encoding_id, data, max(0, e.offset - self._taken - len(lead)), e,
-                                final) from None
+            raise _decode_error(self.encoding_id, data, start, e, final) from None
         self._fresh = False
         self._taken += len(lead) + len(data)
         if final:
@@ -186,10 +278,35 @@ class _IncrementalDecoder(codecs.IncrementalDecoder):
         # Each call's output holds whole characters.
         return out.decode("utf-8")
 
+    def _decode_direct(self, data: bytes, final: bool) -> Optional[str]:
+        """zr-cp932 on the exports while every chunk is valid. A Shift_JIS
+        character is at most two bytes, so a chunk cut inside one leaves
+        a single byte for the next. The first chunk that is not valid, and
+        the rest of the stream, go to the converter (fed what was held)."""
+        whole = self._held + data
+        if not whole:
+            return ""
+        text = _cp932_decode_direct(whole)
+        if text is not None:
+            self._held = b""
+            self._taken += len(whole)
+            return text
+        if not final and _text._t.ZRT_Validate(_text.ENC_SJIS, whole, len(whole), 0, None) == 1:
+            text = _cp932_decode_direct(whole[:-1]) if len(whole) > 1 else ""
+            if text is not None:
+                self._held = whole[-1:]
+                self._taken += len(whole) - 1
+                return text
+        # The converter's offsets count from what it is fed first.
+        self._direct, self._taken = False, 0
+        return None
+
     def reset(self) -> None:
         self._conv.reset()
         self._taken = 0
         self._fresh = True
+        self._held = b""
+        self._direct = self.encoding_id == _text.ENC_SJIS
 
 
 class _IncrementalEncoder(codecs.IncrementalEncoder):

@@ -219,7 +219,27 @@ class Converter:
 
     def convert(self, data: bytes, final: bool = False) -> bytes:
         """Converts a chunk; returns the output it completes."""
-        parts: List[bytes] = []
+        if self._h is None:
+            raise ValueError("the converter is closed")
+        if not isinstance(data, bytes):
+            data = bytes(data)
+        n = len(data)
+        if n <= 4096:
+            # One call does for a short text: no generator, no views.
+            buf = self._buffer(3 * n + 64)
+            used, wrote = self._used, self._wrote
+            r = _t.ZRT_Convert(self._h, data, n, ctypes.byref(used), buf, self._cap, ctypes.byref(wrote),
+                               1 if final else 0)
+            if r == _OK and used.value == n:
+                return ctypes.string_at(buf, wrote.value)
+            if r == _STOPPED:
+                e = self._stopped()
+                e.output = ctypes.string_at(buf, wrote.value)
+                raise e
+            head, data = ctypes.string_at(buf, wrote.value), data[used.value:]
+        else:
+            head = b""
+        parts: List[bytes] = [head]
         try:
             for v in self.chunks(data, final):
                 parts.append(bytes(v))
