@@ -80,6 +80,23 @@ class Conversions(unittest.TestCase):
         with self.assertRaises(ValueError):
             zrmoji.encode("x", "latin1")
 
+    def test_losses_raise_unless_replaced(self):
+        cases = [
+            # (why, text, encoding, with errors="replace")
+            ("a character outside the BMP", "a😀", "sjis", b"a??"),
+            ("a best-fit substitute is a loss too", "\u00e9", "sjis", None),
+            ("towards JIS as well", "a😀", "jis", None),
+        ]
+        for why, text, enc, replaced in cases:
+            with self.subTest(why=why):
+                with self.assertRaises(UnicodeEncodeError):
+                    zrmoji.encode(text, enc)
+                if replaced is not None:
+                    self.assertEqual(zrmoji.encode(text, enc, errors="replace"), replaced)
+        # The JIS form of a variant pair is written with its twin's code.
+        self.assertEqual(zrmoji.encode("\u301c", "sjis"), b"\x81\x60")
+        self.assertEqual(zrmoji.encode("\u301c", "euc"), b"\xa1\xc1")
+
     def test_character_tests(self):
         cases = [
             ("lead and trail", zrmoji.is_multibyte_char, b"\x81\x40", True),
