@@ -19,7 +19,7 @@ import codecs
 import ctypes
 import re
 import threading
-from typing import Dict, Optional, Tuple
+from typing import Dict, List, Optional, Tuple
 
 from . import _text
 from ._text import ConversionError, Converter
@@ -64,13 +64,15 @@ def _converter(source: int, target: int, policy: str) -> Converter:
 # ZR_SJisToUnicode / ZR_UnicodeToSJis, which convert several times faster
 # than its validating converter. Where the exports are sure to give what
 # the converter would, zr-cp932 calls them: bytes the text module finds
-# valid (a Unicode target loses nothing), and text whose bytes are valid and
-# read back as the same text (no character was lost or substituted; no
-# variant-pair twin was written for it). Anything else, and
+# valid (a Unicode target loses nothing), and text whose bytes read back as
+# the same text (no character was lost or substituted; no variant-pair twin
+# was written for it) and that holds none of the few characters the exports
+# map and the text module does not. Anything else, and
 # text holding NUL, which the exports take as the end, takes the converter.
 
 _exports: Dict[str, object] = {}
 _DIRECT_LIMIT = 0x3FFFFFF0  # the exports count in 32-bit ints
+_DIRECT_MIN = 512  # shorter texts go as fast through the converter's one call
 _U16 = ctypes.c_uint16
 
 
@@ -97,8 +99,33 @@ def _cp932_decode_direct(data: bytes) -> Optional[str]:
     return codecs.utf_16_le_decode(memoryview(units).cast("B")[:2 * n], "strict", True)[0]
 
 
+_export_only: List[str] = []
+
+
+def _export_only_characters() -> List[str]:
+    """The characters the exports read from and write as bytes that the text
+    module holds malformed (U+0080 from 0x80 and the like), asked of both
+    libraries once: a text holding one takes the converter, whose rule
+    stands."""
+    if not _export_only:
+        found = ["\0"]  # the exports take NUL as the end of the text
+        codes = [bytes([b]) for b in range(1, 256)]
+        codes += [bytes([lead, t]) for lead in range(0x81, 0x100) for t in range(0x40, 0x100)]
+        validate = _text._t.ZRT_Validate
+        for code in codes:
+            if validate(_text.ENC_SJIS, code, len(code), 1, None) != 1:
+                units, n = _sjis_units(code)
+                back = ctypes.create_string_buffer(4)
+                if n == 1 and _exports["ZR_UnicodeToSJis"](units, back, 4) > 0 and back.value == code:
+                    found.append(chr(units[0]))
+        _export_only.extend(sorted(set(found)))
+    return _export_only
+
+
 def _cp932_encode_direct(text: str) -> Optional[bytes]:
-    if not text or len(text) > _DIRECT_LIMIT // 2 or "\0" in text or "ZR_UnicodeToSJis" not in _exports:
+    if not text or len(text) > _DIRECT_LIMIT // 2 or "ZR_UnicodeToSJis" not in _exports:
+        return None
+    if any(c in text for c in _export_only_characters()):
         return None
     try:
         u16 = text.encode("utf-16-le")
@@ -111,11 +138,6 @@ def _cp932_encode_direct(text: str) -> Optional[bytes]:
     if r <= 0:
         return None
     sj = ctypes.string_at(out, r)
-    # The exports also give U+0080 and the private-use characters they read
-    # from 0x80, 0xA0 and 0xFD..0xFF their bytes; the text module holds those
-    # bytes malformed, and its rule is the one that stands.
-    if _text._t.ZRT_Validate(_text.ENC_SJIS, sj, len(sj), 1, None) != 1:
-        return None
     units, n = _sjis_units(sj)
     if n * 2 != len(u16) or ctypes.string_at(units, 2 * n) != u16:
         return None
@@ -137,7 +159,7 @@ def _encode_error(enc: int, text: str, start: int, e: ConversionError) -> Unicod
 
 
 def _encode_native(enc: int, text: str, errors: str) -> bytes:
-    if enc == _text.ENC_SJIS:
+    if enc == _text.ENC_SJIS and len(text) >= _DIRECT_MIN:
         direct = _cp932_encode_direct(text)
         if direct is not None:
             return direct
@@ -194,7 +216,7 @@ def _decode_error(enc: int, data: bytes, start: int, e: ConversionError, final: 
 
 
 def _decode_native(enc: int, data: bytes, errors: str) -> str:
-    if enc == _text.ENC_SJIS:
+    if enc == _text.ENC_SJIS and len(data) >= _DIRECT_MIN:
         direct = _cp932_decode_direct(data)
         if direct is not None:
             return direct

@@ -410,6 +410,8 @@ def kana_to_halfwidth(text: str) -> str:
 
 
 _pairs_cache: List[Tuple[str, str]] = []
+_to_cp932: Dict[int, str] = {}
+_to_jis: Dict[int, str] = {}
 
 
 def variant_pairs() -> List[Tuple[str, str]]:
@@ -434,7 +436,9 @@ def to_cp932_variants(text: str) -> str:
     >>> to_cp932_variants("10〜20") == "10\\uff5e20"
     True
     """
-    return text.translate({ord(j): c for j, c in variant_pairs()})
+    if not _to_cp932:
+        _to_cp932.update({ord(j): c for j, c in variant_pairs()})
+    return text.translate(_to_cp932)
 
 
 def to_jis_variants(text: str) -> str:
@@ -443,5 +447,7 @@ def to_jis_variants(text: str) -> str:
     >>> to_jis_variants("\\uff5e") == "\\u301c"
     True
     """
-    return text.translate({ord(c): j for j, c in variant_pairs()})
+    if not _to_jis:
+        _to_jis.update({ord(c): j for j, c in variant_pairs()})
+    return text.translate(_to_jis)
 
