@@ -326,3 +326,19 @@ def test_codecs_on_several_threads():
 
 if __name__ == "__main__":
     sys.exit(pytest.main([__file__]))
+
+
+def test_tell_and_seek_in_a_zr_cp932_text_file(tmp_path):
+    text = "日本語のテキストABCｶﾅ\n" * 3000
+    p = tmp_path / "t.txt"
+    p.write_bytes(text.encode("cp932"))
+    with open(p, encoding="zr-cp932") as f:
+        read = ""
+        for k in (1, 7, 5000, 33, 9000):
+            read += f.read(k)
+            pos = f.tell()
+            ahead = f.read(50)
+            f.seek(pos)
+            assert f.read(50) == ahead, k
+            read += ahead
+        assert read == text[:len(read)]

@@ -330,6 +330,18 @@ class _IncrementalDecoder(codecs.IncrementalDecoder):
         self._held = b""
         self._direct = self.encoding_id == _text.ENC_SJIS
 
+    # io.TextIOWrapper's tell() and seek() rest on these. The direct path
+    # knows what it holds; bytes held inside the converter (and the shift
+    # state of ISO-2022-JP and UTF-7) are not visible from here, so tell()
+    # is exact only while zr-cp932 reads valid text.
+    def getstate(self) -> Tuple[bytes, int]:
+        return (self._held, 0) if self._direct else (b"", 0)
+
+    def setstate(self, state: Tuple[bytes, int]) -> None:
+        self.reset()
+        if state[0]:
+            self.decode(state[0])
+
 
 class _IncrementalEncoder(codecs.IncrementalEncoder):
     # Python hands over whole characters, so every call converts on its own
