@@ -5,7 +5,6 @@ import codecs
 import glob
 import io
 import os
-import sys
 
 import pytest
 
@@ -324,10 +323,6 @@ def test_codecs_on_several_threads():
     assert not bad
 
 
-if __name__ == "__main__":
-    sys.exit(pytest.main([__file__]))
-
-
 def test_tell_and_seek_in_a_zr_cp932_text_file(tmp_path):
     text = "日本語のテキストABCｶﾅ\n" * 3000
     p = tmp_path / "t.txt"
@@ -342,3 +337,8 @@ def test_tell_and_seek_in_a_zr_cp932_text_file(tmp_path):
             assert f.read(50) == ahead, k
             read += ahead
         assert read == text[:len(read)]
+
+
+if __name__ == "__main__":
+    import sys
+    sys.exit(pytest.main([__file__]))
