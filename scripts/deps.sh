@@ -7,7 +7,12 @@ want=()
 for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
-    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db locales) ;;
+    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db locales
+                    python3-setuptools python3-pytest python3-venv)
+             # CPython's CJK codec test data, which the Python package's
+             # codecs are compared on (skipped where it is missing).
+             pyver=$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])' 2>/dev/null || true)
+             [ -n "$pyver" ] && want+=("libpython$pyver-testsuite") ;;
     docs)    want+=(cmake ninja-build g++ python3 doxygen man-db) ;;
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;

@@ -70,8 +70,11 @@ if args.fuzz:
 
 if args.python:
     os.environ["ZRMOJI_LIBRARY"] = os.path.abspath(args.library)
-    spec = importlib.util.spec_from_file_location("zrmoji", args.python)
+    # The binding is a package: its directory is where its submodules are.
+    spec = importlib.util.spec_from_file_location(
+        "zrmoji", args.python, submodule_search_locations=[os.path.dirname(os.path.abspath(args.python))])
     module = importlib.util.module_from_spec(spec)
+    sys.modules["zrmoji"] = module
     spec.loader.exec_module(module)
     signatures = module._SIGNATURES
     differ("the Python signatures", [name for name, _, _ in signatures])

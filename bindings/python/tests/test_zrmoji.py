@@ -1,4 +1,4 @@
-"""Tests of the zrmoji ctypes module (run with ZRMOJI_LIBRARY=path/to/libzr_moji.so)."""
+"""Tests of the wrappers of the 94 exports (ZRMOJI_LIBRARY=path/to/libzr_moji.so.1)."""
 
 import os
 import shutil
@@ -20,7 +20,7 @@ class Exports(unittest.TestCase):
 
     def test_declarations_match_the_header(self):
         here = os.path.dirname(os.path.abspath(__file__))
-        header = os.path.join(here, "..", "..", "include", "zr_moji.h")
+        header = os.path.join(here, "..", "..", "..", "include", "zr_moji.h")
         with open(header, encoding="utf-8") as f:
             names = [l.split("ZR_CALL ")[1].split("(")[0] for l in f if l.startswith("ZR_API")]
         self.assertEqual(names, [n for n, _, _ in zrmoji._SIGNATURES])
@@ -35,12 +35,14 @@ class Version(unittest.TestCase):
         self.assertEqual(zrmoji.__version__, want)
 
     def test_generated_version_file_wins(self):
-        # An installed copy has no CMakeLists.txt two levels up; the file
-        # the build writes beside it must be what it reports.
+        # An installed copy has no CMakeLists.txt above it; the file the
+        # build writes beside the package must be what it reports.
         d = tempfile.mkdtemp()
         try:
-            shutil.copy(zrmoji.__file__, d)
-            with open(os.path.join(d, "_zrmoji_version.py"), "w", encoding="utf-8") as f:
+            pkg = os.path.join(d, "zrmoji")
+            shutil.copytree(os.path.dirname(zrmoji.__file__), pkg,
+                            ignore=shutil.ignore_patterns("__pycache__", "*.so*", "_zrmoji_version.py"))
+            with open(os.path.join(pkg, "_zrmoji_version.py"), "w", encoding="utf-8") as f:
                 f.write('__version__ = "9.8.7"\n')
             code = "import sys; sys.path.insert(0, %r); import zrmoji; print(zrmoji.__version__)" % d
             out = subprocess.run([sys.executable, "-c", code], stdout=subprocess.PIPE, check=True,
@@ -105,6 +107,23 @@ class Conversions(unittest.TestCase):
                 call()
         with self.assertRaises(ValueError):
             zrmoji.encode("x", "latin1")
+
+    def test_losses_raise_unless_replaced(self):
+        cases = [
+            # (why, text, encoding, with errors="replace")
+            ("a character outside the BMP", "a😀", "sjis", b"a??"),
+            ("a best-fit substitute is a loss too", "\u00e9", "sjis", None),
+            ("towards JIS as well", "a😀", "jis", None),
+        ]
+        for why, text, enc, replaced in cases:
+            with self.subTest(why=why):
+                with self.assertRaises(UnicodeEncodeError):
+                    zrmoji.encode(text, enc)
+                if replaced is not None:
+                    self.assertEqual(zrmoji.encode(text, enc, errors="replace"), replaced)
+        # The JIS form of a variant pair is written with its twin's code.
+        self.assertEqual(zrmoji.encode("\u301c", "sjis"), b"\x81\x60")
+        self.assertEqual(zrmoji.encode("\u301c", "euc"), b"\xa1\xc1")
 
     def test_character_tests(self):
         cases = [

@@ -1,8 +1,16 @@
 """zrmoji - the ZR_Moji Japanese character-code library from Python (ctypes).
 
-Standard library only. The shared library is found through the environment
-variable ZRMOJI_LIBRARY (a path), else beside this file or in a build
-directory of the source tree, else on the system's library path.
+Standard library only. The shared libraries (libzr_moji, libzr_basis and
+the text module's libzr_text) are found through the environment variable
+ZRMOJI_LIBRARY (the path of libzr_moji), else beside this package, else in a
+build directory of the source tree, else on the system's library path (see
+zrmoji._loader). Importing the package registers the codecs zr-cp932,
+zr-iso2022jp, zr-eucjp and zr-utf7 (zrmoji._codecs).
+
+The package's parts: this module wraps the 94 exports (the signature table
+_SIGNATURES below); _text the text module (Converter, guess, kana width,
+variant pairs); _codecs the codecs over it. Mail (header words, messages)
+is to come as the submodule zrmoji.mail.
 
     >>> import zrmoji
     >>> zrmoji.encode("日本", "sjis")
@@ -16,12 +24,16 @@ raises ZRMojiError (carrying the export's name and result) when the library
 refuses the input.
 """
 
+import codecs
 import ctypes
-import ctypes.util
-import glob
 import os
 import re
 import sys
+from typing import Optional, Tuple, Union
+
+from . import _loader
+
+Bytes = Union[bytes, bytearray, memoryview]
 
 __all__ = [
     "ZRMojiError", "CodeTableError", "CodeTable", "ENCODINGS", "CHARSETS",
@@ -31,7 +43,10 @@ __all__ = [
     "base64_encode", "base64_decode", "base64_encode_text", "base64_decode_text",
     "qp_encode", "qp_decode", "qp_encode_text", "qp_decode_text",
     "url_encode", "url_decode", "url_decode_detect", "url_encode_type", "url_is_protocol",
-    "url_is_encoded_as", "missing_exports", "library_path",
+    "url_is_encoded_as", "missing_exports", "library_path", "text_library_path",
+    "ConversionError", "Converter", "Guess", "convert_bytes", "encoding_names", "guess",
+    "guess_preference", "kana_to_fullwidth", "kana_to_halfwidth", "to_cp932_variants",
+    "to_jis_variants", "validate", "variant_pairs", "codec_names",
 ]
 
 ENCODINGS = ("jis", "sjis", "euc", "utf8", "utf7", "utf16")
@@ -50,7 +65,9 @@ class ZRMojiError(Exception):
     def __init__(self, function, result, message=None):
         self.function = function
         self.result = result
-        super().__init__(message or "%s returned %d" % (function, result))
+        super().__init__(message or "%s refused the input (result %d): %s" % (
+            function, result, "it did not fit" if result == 0 else
+            "empty, too long, malformed, a character it cannot convert, or no memory"))
 
 
 class CodeTableError(ZRMojiError):
@@ -85,7 +102,7 @@ def _read_version():
     here = os.path.dirname(os.path.abspath(__file__))
     for path, pattern in (
             (os.path.join(here, "_zrmoji_version.py"), r'^__version__ = "([^"]+)"'),
-            (os.path.join(here, "..", "..", "CMakeLists.txt"),
+            (os.path.join(here, "..", "..", "..", "CMakeLists.txt"),
              r"^project\(\s*ZRMoji\s+VERSION\s+([0-9][0-9.]*)")):
         try:
             with open(path, encoding="utf-8") as f:
@@ -106,47 +123,14 @@ if not os.environ.get("TEMP"):
 
 # ---- loading ----------------------------------------------------------------
 
-_WINDOWS = sys.platform == "win32"
+_libs = _loader.load()
+_lib, library_path = _libs.moji, _libs.moji_path
 
-
-def _candidates():
-    env = os.environ.get("ZRMOJI_LIBRARY")
-    if env:
-        yield env
-        return
-    here = os.path.dirname(os.path.abspath(__file__))
-    names = ["ZR_Moji.dll"] if _WINDOWS else ["libzr_moji.so.1", "libzr_moji.so", "libzr_moji.dylib"]
-    root = os.path.dirname(os.path.dirname(here))
-    # Beside this file (an installed copy), then the build trees of the
-    # source tree, "build" (what run.sh makes) first.
-    dirs = [here, os.path.join(here, "..", "..", "lib"), os.path.join(root, "build")]
-    dirs += sorted(d for d in glob.glob(os.path.join(root, "build?*")) if d not in dirs)
-    for d in dirs:
-        for n in names:
-            p = os.path.join(d, n)
-            if os.path.exists(p):
-                yield p
-    found = ctypes.util.find_library("zr_moji") or ctypes.util.find_library("ZR_Moji")
-    if found:
-        yield found
-
-
-def _load():
-    errors = []
-    for path in _candidates():
-        try:
-            # The exports are __stdcall on 32-bit Windows.
-            lib = ctypes.WinDLL(path) if _WINDOWS else ctypes.CDLL(path)
-            return lib, path
-        except OSError as e:
-            errors.append("%s: %s" % (path, e))
-    raise ImportError("zrmoji: cannot load the ZR_Moji library; set ZRMOJI_LIBRARY to its path"
-                      + ("" if not errors else " (" + "; ".join(errors) + ")"))
-
-
-_lib, library_path = _load()
-
-# ---- the 94 exports ---------------------------------------------------------
+# ---- the 94 exports: the ctypes signature table --------------------------------
+#
+# One entry per export of include/zr_moji.h, in its order: (name, result
+# type, argument types). Every wrapper below calls through `exports`, built
+# from this table alone.
 
 _I32 = ctypes.c_int32
 _U8 = ctypes.c_uint8
@@ -415,7 +399,7 @@ def _user_defined(text):
     return -1
 
 
-def decode(data, encoding):
+def decode(data: Bytes, encoding: str) -> str:
     """Encoded bytes -> str. `encoding`: jis, sjis, euc, utf8, utf7 or utf16
     (little-endian bytes)."""
     _check_encoding(encoding)
@@ -428,15 +412,37 @@ def decode(data, encoding):
     return _bytes_to_wide(name, data, mul, add)
 
 
-def encode(text, encoding):
-    """str -> encoded bytes. Characters that code page 932 lacks become '?'
-    in sjis, jis and euc; a character of its user-defined area raises for
-    jis and euc (the library would stop there)."""
+def encode(text: str, encoding: str, errors: str = "strict") -> bytes:
+    """str -> encoded bytes, as the library's export writes them.
+
+    For sjis, jis and euc, a character code page 932 lacks (or has only a
+    best-fit substitute for) raises UnicodeEncodeError with errors='strict';
+    errors='replace' lets the export write its '?' or substitute. The JIS
+    forms of the variant pairs (U+301C, ...) are written with the codes of
+    their code page 932 twins, as the codecs write them. A
+    character of the user-defined area raises ZRMojiError for jis and euc
+    (the library would stop there).
+
+    >>> encode("a😀", "sjis")
+    Traceback (most recent call last):
+    ...
+    UnicodeEncodeError: 'zr-cp932' codec can't encode character '\\U0001f600' in position 1: character maps to no Shift_JIS code
+    >>> encode("a😀", "sjis", errors="replace")
+    b'a??'
+    """
     _check_encoding(encoding)
+    if errors not in ("strict", "replace"):
+        raise ValueError("errors must be 'strict' or 'replace', not %r" % (errors,))
     if encoding == "utf16":
         return text.encode("utf-16-le", "surrogatepass")
     if not text:
         return b""
+    if encoding in ("sjis", "jis", "euc"):
+        # The variant pairs' JIS forms are written with their twins' codes,
+        # and what is lost is decided by the text module, as in the codecs.
+        text = to_cp932_variants(text)
+        if errors == "strict" and "\0" not in text:
+            text.encode("zr-cp932")
     if encoding in ("jis", "euc"):
         at = _user_defined(text)
         if at >= 0:
@@ -446,7 +452,7 @@ def encode(text, encoding):
     return _wide_to_bytes(name, text, mul, add)
 
 
-def convert(data, from_encoding, to_encoding):
+def convert(data: Bytes, from_encoding: str, to_encoding: str) -> bytes:
     """Encoded bytes -> encoded bytes, with the library's direct export when
     there is one, else through UTF-16."""
     _check_encoding(from_encoding)
@@ -467,24 +473,24 @@ def _one(name, data):
     return _fn(name)(data)
 
 
-def is_multibyte_char(data):
+def is_multibyte_char(data: Bytes) -> bool:
     """ZR_IsMultiByteChar on the first two bytes: a Shift_JIS double-byte character?"""
     return bool(_one("ZR_IsMultiByteChar", _bytes(data)))
 
 
-def is_euc_jp_char(data):
+def is_euc_jp_char(data: Bytes) -> bool:
     """ZR_IsEucJpChar on the first byte (0xA1..0xDF)."""
     return bool(_one("ZR_IsEucJpChar", _bytes(data)))
 
 
-def is_utf8_char(data):
+def is_utf8_char(data: Bytes) -> int:
     """ZR_IsUtf8Char: the length (2..6) of the UTF-8 sequence at the start, or 0."""
     return _one("ZR_IsUtf8Char", _bytes(data))
 
 
 # ---- EBCDIC ------------------------------------------------------------------
 
-def ascii_to_ebcdic(data, table=EBCDIC_TABLE_400):
+def ascii_to_ebcdic(data: Bytes, table: int = EBCDIC_TABLE_400) -> bytes:
     """ASCII-side bytes (Shift_JIS bytes pass in 0x28..0x29 brackets) -> EBCDIC."""
     data = _bytes(data)
     if not data:
@@ -496,7 +502,7 @@ def ascii_to_ebcdic(data, table=EBCDIC_TABLE_400):
     return buf.raw[:r]
 
 
-def ebcdic_to_ascii(data, table=EBCDIC_TABLE_400):
+def ebcdic_to_ascii(data: Bytes, table: int = EBCDIC_TABLE_400) -> bytes:
     """EBCDIC bytes -> ASCII-side bytes."""
     data = _bytes(data)
     if not data:
@@ -508,11 +514,11 @@ def ebcdic_to_ascii(data, table=EBCDIC_TABLE_400):
     return buf.raw[:r]
 
 
-def ascii_ebcdic_code(code, table=EBCDIC_TABLE_400):
+def ascii_ebcdic_code(code: int, table: int = EBCDIC_TABLE_400) -> int:
     return _fn("ZR_AsciiEbcdicCode")(code, table)
 
 
-def ebcdic_ascii_code(code, table=EBCDIC_TABLE_400):
+def ebcdic_ascii_code(code: int, table: int = EBCDIC_TABLE_400) -> int:
     return _fn("ZR_EbcdicAsciiCode")(code, table)
 
 
@@ -523,7 +529,7 @@ def _charset(cs):
     return {"jis": "JIS", "sjis": "SJIS", "euc": "EUC", "utf8": "UTF8"}[cs]
 
 
-def base64_encode(data):
+def base64_encode(data: Bytes) -> str:
     """Bytes -> Base64 text on one line (str)."""
     data = bytes(data)
     if not data:
@@ -548,7 +554,7 @@ def _b64_clean(text):
     return text.encode("ascii")
 
 
-def base64_decode(text):
+def base64_decode(text: Union[str, Bytes]) -> bytes:
     """Base64 text (str or bytes, white space ignored) -> bytes."""
     src = _b64_clean(text)
     if not src:
@@ -592,18 +598,18 @@ def _decode_text(family, src, charset, raw):
     return _units_to_str(buf, max(r - 1, 0))
 
 
-def base64_encode_text(text, charset="jis"):
+def base64_encode_text(text: str, charset: str = "jis") -> str:
     """str -> Base64 of its bytes in `charset` (jis, sjis, euc, utf8)."""
     return _encode_text("Base64", text, charset, 11, 16)
 
 
-def base64_decode_text(text, charset="jis"):
+def base64_decode_text(text: Union[str, Bytes], charset: str = "jis") -> str:
     """Base64 of text in `charset` -> str."""
     src = _b64_clean(text)
     return _decode_text("Base64", src, charset, base64_decode(src) if src else b"")
 
 
-def qp_encode(data):
+def qp_encode(data: Bytes) -> str:
     """Bytes -> Quoted-Printable text (str), soft breaks '=\\r\\n'."""
     data = bytes(data)
     if not data:
@@ -622,7 +628,7 @@ def _qp_src(text):
     return _bytes(text)
 
 
-def qp_decode(text):
+def qp_decode(text: Union[str, Bytes]) -> bytes:
     """Quoted-Printable text -> bytes."""
     src = _qp_src(text)
     if not src:
@@ -634,11 +640,11 @@ def qp_decode(text):
     return buf.raw[:r]
 
 
-def qp_encode_text(text, charset="jis"):
+def qp_encode_text(text: str, charset: str = "jis") -> str:
     return _encode_text("QuotedPrintable", text, charset, 27, 40)
 
 
-def qp_decode_text(text, charset="jis"):
+def qp_decode_text(text: Union[str, Bytes], charset: str = "jis") -> str:
     src = _qp_src(text)
     return _decode_text("QuotedPrintable", src, charset, qp_decode(src) if src else b"")
 
@@ -655,7 +661,7 @@ def _url_units(url):
     return _wide(url)
 
 
-def url_encode(text, charset="utf8"):
+def url_encode(text: str, charset: str = "utf8") -> str:
     """Percent-encodes str in `charset`; returns the URL text (str)."""
     _check_encoding(charset, CHARSETS)
     t = CHARSETS.index(charset)
@@ -682,7 +688,7 @@ def _check_escapes(url):
         i = s.find("%", i + 3)
 
 
-def url_decode(url, charset):
+def url_decode(url: Union[str, Bytes], charset: str) -> str:
     """Decodes a percent-encoded URL whose bytes are in `charset` -> str."""
     _check_encoding(charset, CHARSETS)
     name = "ZR_URL_Decode%sW" % _URL_CS[charset]
@@ -698,7 +704,7 @@ def url_decode(url, charset):
     return _units_to_str(buf, max(r - 1, 0))
 
 
-def url_decode_detect(url):
+def url_decode_detect(url: Union[str, Bytes]) -> Tuple[str, Optional[str]]:
     """Decodes a URL in the encoding the library detects: (text, charset).
     Raises ZRMojiError when no encoding is recognised."""
     if not url:
@@ -715,19 +721,19 @@ def url_decode_detect(url):
     return _units_to_str(buf, max(r - 1, 0)), CHARSETS[t.value]
 
 
-def url_encode_type(url):
+def url_encode_type(url: Union[str, Bytes]) -> Optional[str]:
     """The detected encoding of a URL: jis, sjis, euc, utf8 or None."""
     arr, _ = _url_units(url)
     t = _fn("ZR_URL_EncodeTypeW")(arr)
     return CHARSETS[t] if 0 <= t < 4 else None
 
 
-def url_is_protocol(url):
+def url_is_protocol(url: Union[str, Bytes]) -> bool:
     arr, _ = _url_units(url)
     return bool(_fn("ZR_URL_IsProtocolW")(arr))
 
 
-def url_is_encoded_as(url, charset):
+def url_is_encoded_as(url: Union[str, Bytes], charset: str) -> bool:
     """One of the library's four encoding tests on a URL."""
     _check_encoding(charset, CHARSETS)
     name = "ZR_URL_Is%sEncodeW" % _URL_CS[charset]
@@ -743,7 +749,8 @@ class CodeTable:
     The file holds lines 'CODE,CODE,comment' in hexadecimal; the first code is
     the key unless reverse=True. Keys must be ascending unless sort=True."""
 
-    def __init__(self, path, reverse=False, sort=False, open_option=0):
+    def __init__(self, path: "Union[str, os.PathLike[str]]", reverse: bool = False, sort: bool = False,
+                 open_option: int = 0):
         arr, _ = _wide(os.fspath(path))
         self._t = _fn("ZR_CodeTableInitW")(arr, 1 if reverse else 0, open_option, 1 if sort else 0)
         if not self._t:
@@ -755,13 +762,13 @@ class CodeTable:
             raise ValueError("the code table is closed")
         return self._t
 
-    def code(self, code):
+    def code(self, code: int) -> Optional[int]:
         """The value for `code`, or None when there is none (a value of -1
         reads as None too: the library cannot tell them apart)."""
         v = _fn("ZR_CodeTableCode")(self._handle(), code)
         return None if v == -1 else v
 
-    def map(self, text):
+    def map(self, text: str) -> str:
         """Maps str unit by unit; units without a counterpart are left out."""
         arr, n = _wide(text)
         if n == 0:
@@ -772,15 +779,15 @@ class CodeTable:
             raise ZRMojiError("ZR_CodeTableString", r)
         return _units_to_str(buf, r)
 
-    def close(self):
+    def close(self) -> None:
         if self._t:
             _fn("ZR_CodeTableTerm")(self._t)
             self._t = None
 
-    def __enter__(self):
+    def __enter__(self) -> "CodeTable":
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: object) -> None:
         self.close()
 
     def __del__(self):
@@ -788,3 +795,25 @@ class CodeTable:
             self.close()
         except Exception:
             pass
+
+
+# ---- the text module: validated conversion, codecs, guessing, kana width ---------
+#
+# Mail (MIME header words, whole messages) is to come as the submodule
+# zrmoji.mail over the text module's mail functions, beside these.
+
+from . import _codecs, _text  # noqa: E402
+
+_text.bind(_libs)
+_codecs.use_exports(exports)
+text_library_path = _libs.text_path
+from ._text import (  # noqa: E402
+    ConversionError, Converter, Guess, convert_bytes, encoding_names, guess, guess_preference,
+    kana_to_fullwidth, kana_to_halfwidth, to_cp932_variants, to_jis_variants, validate, variant_pairs)
+from ._codecs import codec_names  # noqa: E402
+
+for _c in (ConversionError, Converter, Guess):
+    _c.__module__ = __name__  # shown as zrmoji.X in tracebacks and help()
+del _c
+
+codecs.register(_codecs.search)
