@@ -1,6 +1,7 @@
 # Install rules: the library (shared and static), ZR_Basis, the header(s),
 # zrmoji and its manual page, a CMake package (find_package(ZRMoji) gives
-# ZRMoji::zr_moji and ZRMoji::zr_moji_static) and a pkg-config file.
+# ZRMoji::zr_moji and ZRMoji::zr_moji_static, ZRMoji::zr_text and
+# ZRMoji::zr_text_static) and a pkg-config file.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -8,10 +9,18 @@ set(_zr_install_targets zr_moji zr_moji_static)
 if(TARGET zr_basis)
   list(APPEND _zr_install_targets zr_basis)
 endif()
+foreach(t zr_text zr_text_static)
+  if(TARGET ${t})
+    list(APPEND _zr_install_targets ${t})
+  endif()
+endforeach()
 
 if(NOT WIN32)
   # The installed library finds ZR_Basis beside itself wherever the prefix is.
   set_target_properties(zr_moji PROPERTIES INSTALL_RPATH "$ORIGIN")
+  if(TARGET zr_text)
+    set_target_properties(zr_text PROPERTIES INSTALL_RPATH "$ORIGIN")
+  endif()
 endif()
 
 install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
@@ -20,6 +29,9 @@ install(TARGETS ${_zr_install_targets} EXPORT ZRMojiTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/zr_moji.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(TARGET zr_text)
+  install(FILES ${PROJECT_SOURCE_DIR}/include/zr_text.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+endif()
 if(TARGET zr_basis AND EXISTS ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h)
   install(FILES ${PROJECT_SOURCE_DIR}/basis/include/zr_basis.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -7,11 +7,12 @@ want=()
 for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
-    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config) ;;
+    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config locales) ;;
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
-    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config) ;;
+    bench)   want+=(libbenchmark-dev libicu-dev libmodpbase64-dev libgmime-3.0-dev pkg-config
+                    nkf libuchardet0 manpages-ja) ;;
     *) echo "deps.sh: unknown job '$job'" >&2; exit 2 ;;
   esac
 done

@@ -1,0 +1,208 @@
+/* zr_text.h - public C interface of ZR_Text: validated, streaming conversion
+ * between the Japanese encodings, encoding guessing, kana width and the
+ * JIS / code page 932 variant pairs.
+ *
+ * A library of its own beside ZR_Moji (libzr_text / ZR_Text.dll), built on
+ * ZR_Moji's exports for the Windows mapping. Code points are uint32_t
+ * (UTF-32); byte buffers carry a length and may hold NUL bytes. Every
+ * function is safe to call from several threads on different converters. */
+#ifndef ZR_TEXT_H
+#define ZR_TEXT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define ZRT_CALL __cdecl
+#  if defined(ZR_TEXT_BUILD)
+#    define ZRT_API __declspec(dllexport)
+#  elif defined(ZR_TEXT_STATIC)
+#    define ZRT_API
+#  else
+#    define ZRT_API __declspec(dllimport)
+#  endif
+#else
+#  define ZRT_CALL
+#  if defined(ZR_TEXT_BUILD)
+#    define ZRT_API __attribute__((visibility("default")))
+#  else
+#    define ZRT_API
+#  endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Encodings ------------------------------------------------------- */
+
+#define ZRT_ENC_NONE 0     /* unknown name; nothing fits (guess) */
+#define ZRT_ENC_ASCII 1
+#define ZRT_ENC_UTF8 2
+#define ZRT_ENC_UTF16LE 3
+#define ZRT_ENC_UTF16BE 4
+#define ZRT_ENC_UTF16 5    /* input: the BOM decides, little-endian without one;
+                              output: little-endian, always with a BOM */
+#define ZRT_ENC_JIS 6      /* ISO-2022-JP */
+#define ZRT_ENC_EUCJP 7
+#define ZRT_ENC_SJIS 8     /* Shift_JIS as code page 932 */
+#define ZRT_ENC_UTF7 9
+#define ZRT_ENC_COUNT 10   /* one past the last id */
+
+/* The encoding a user-typed name stands for, case-insensitive ("cp932",
+ * "EUC-JP", "utf8", ...); ZRT_ENC_NONE when the name is unknown or NULL. */
+ZRT_API int32_t ZRT_CALL ZRT_EncodingFromName(const char* name);
+/* The canonical name of an encoding ("shift_jis", "euc-jp", ...), or NULL. */
+ZRT_API const char* ZRT_CALL ZRT_EncodingName(int32_t encoding);
+/* Every accepted name, for listing: index 0 .. ZRT_NameCount()-1. Returns
+ * the encoding id and sets *name and *canonical (either may be NULL);
+ * ZRT_ENC_NONE when index is out of range. The strings are static. */
+ZRT_API int32_t ZRT_CALL ZRT_NameCount(void);
+ZRT_API int32_t ZRT_CALL ZRT_NameAt(int32_t index, const char** name, const char** canonical);
+
+/* ---- Conversion options ---------------------------------------------- */
+
+#define ZRT_ERRORS_STRICT 0   /* stop at the first malformed or unmappable character */
+#define ZRT_ERRORS_REPLACE 1  /* write a replacement and go on */
+#define ZRT_ERRORS_SKIP 2     /* drop it and go on */
+
+#define ZRT_EOL_KEEP 0
+#define ZRT_EOL_LF 1
+#define ZRT_EOL_CRLF 2
+#define ZRT_EOL_CR 3
+
+#define ZRT_HALFWIDTH_FULLWIDTH 0  /* ISO-2022-JP output: half-width katakana become full-width */
+#define ZRT_HALFWIDTH_JISX0201 1   /* ISO-2022-JP output: half-width katakana in ESC ( I runs */
+
+typedef struct ZRT_Options {
+    uint32_t size;         /* sizeof(ZRT_Options): set by ZRT_DefaultOptions */
+    int32_t errors;        /* ZRT_ERRORS_* (default strict) */
+    uint32_t replacement;  /* replace: the character written instead of a lost one;
+                              0 = U+FFFD for Unicode targets, '?' for the others.
+                              One the target lacks falls back to that default. */
+    int32_t eol;           /* ZRT_EOL_* (default keep) */
+    int32_t bom;           /* nonzero: write a BOM ahead of UTF-8 / UTF-16LE / UTF-16BE output */
+    int32_t halfwidth;     /* ZRT_HALFWIDTH_* (default full-width) */
+    int32_t exact;         /* nonzero: no variant-pair mapping towards Shift_JIS, EUC-JP
+                              and ISO-2022-JP; U+301C etc. then are unmappable */
+} ZRT_Options;
+
+/* Fills *options with the defaults (and its size). */
+ZRT_API void ZRT_CALL ZRT_DefaultOptions(ZRT_Options* options);
+
+/* ---- Streaming converter --------------------------------------------- */
+
+typedef struct ZRT_Converter ZRT_Converter;
+
+#define ZRT_OK 0           /* the input was taken and all output delivered */
+#define ZRT_MORE_OUTPUT 1  /* dst is full: call again (srcLen 0 is fine) for the rest */
+#define ZRT_STOPPED (-1)   /* strict policy: stopped at an error, see ZRT_GetError */
+#define ZRT_BAD_ARGUMENT (-2)
+#define ZRT_NO_MEMORY (-3)     /* the output buffer could not grow; the converter is spent */
+
+#define ZRT_ERR_NONE 0
+#define ZRT_ERR_MALFORMED 1   /* bytes no form of the input encoding allows, or cut short */
+#define ZRT_ERR_UNMAPPABLE 2  /* a valid character the target encoding lacks */
+
+typedef struct ZRT_Error {
+    int32_t kind;        /* ZRT_ERR_* */
+    uint32_t codePoint;  /* unmappable: the character; malformed: 0 */
+    uint64_t offset;     /* byte offset of the first offending byte in the input stream */
+    uint64_t line;       /* 1-based input line holding it */
+    int32_t byteCount;   /* bytes stored in `bytes` (at most 16) */
+    uint8_t bytes[16];   /* the offending input bytes */
+} ZRT_Error;
+
+/* A converter from `from` to `to` (ZRT_ENC_*, not NONE); options may be
+ * NULL for the defaults. NULL when an argument is invalid or out of memory. */
+ZRT_API ZRT_Converter* ZRT_CALL ZRT_Open(int32_t from, int32_t to, const ZRT_Options* options);
+ZRT_API void ZRT_CALL ZRT_Close(ZRT_Converter* converter);
+/* Back to the state after ZRT_Open (counts and error cleared). */
+ZRT_API void ZRT_CALL ZRT_Reset(ZRT_Converter* converter);
+
+/* Feeds srcLen bytes (any split: a chunk may end inside a character or an
+ * escape sequence) and writes up to dstSize bytes of output to dst.
+ * *srcUsed gets the bytes taken (all of them unless stopped), *dstUsed the
+ * bytes written. `last` nonzero ends the stream: a sequence still open is
+ * cut short, ISO-2022-JP output returns to ASCII. Returns ZRT_OK,
+ * ZRT_MORE_OUTPUT (output is waiting: call again with the bytes not taken,
+ * src + *srcUsed, and the same `last`, until ZRT_OK; input is not taken
+ * while output waits), ZRT_STOPPED (the output before the error has been
+ * delivered; *srcUsed counts the bytes before it; further calls keep
+ * returning ZRT_STOPPED until ZRT_Reset), ZRT_BAD_ARGUMENT or ZRT_NO_MEMORY.
+ * Output is buffered inside for at most what one call's input yields. */
+ZRT_API int32_t ZRT_CALL ZRT_Convert(ZRT_Converter* converter,
+                                     const uint8_t* src, size_t srcLen, size_t* srcUsed,
+                                     uint8_t* dst, size_t dstSize, size_t* dstUsed,
+                                     int32_t last);
+
+/* The first error met (the one that stopped a strict converter); 1 when
+ * there is one, 0 otherwise (*error then has kind ZRT_ERR_NONE). */
+ZRT_API int32_t ZRT_CALL ZRT_GetError(const ZRT_Converter* converter, ZRT_Error* error);
+/* How many malformed sequences and unmappable characters were met so far
+ * (replaced, skipped or stopped at). Either pointer may be NULL. */
+ZRT_API void ZRT_CALL ZRT_GetCounts(const ZRT_Converter* converter, uint64_t* malformed, uint64_t* unmappable);
+
+/* Checks that buf is well formed in `encoding`. `complete` zero means buf
+ * is only a prefix: a sequence cut short at its end is not an error.
+ * Returns 1 when valid, 0 when not (first error in *error, which may be
+ * NULL), -1 for a bad argument. */
+ZRT_API int32_t ZRT_CALL ZRT_Validate(int32_t encoding, const uint8_t* buf, size_t len, int32_t complete,
+                                      ZRT_Error* error);
+
+/* ---- Guessing --------------------------------------------------------- */
+
+#define ZRT_EOLS_NONE 0
+#define ZRT_EOLS_LF 1
+#define ZRT_EOLS_CRLF 2
+#define ZRT_EOLS_CR 3
+#define ZRT_EOLS_MIXED 4
+
+typedef struct ZRT_Guess {
+    int32_t encoding;   /* the choice; ZRT_ENC_NONE when no encoding fits, or when
+                           no valid reading looks like text (binary data) */
+    int32_t ambiguous;  /* nonzero when others fitted as well (see `ties`) and the
+                           preference order decided */
+    uint32_t fits;      /* bit (1u << id) per encoding under which the bytes are valid */
+    uint32_t ties;      /* bit per encoding as plausible as the choice (the choice included) */
+    int32_t bom;        /* nonzero when the input starts with a BOM (UTF-8, UTF-16) */
+    int32_t eol;        /* ZRT_EOLS_*: the line endings seen */
+} ZRT_Guess;
+
+/* Guesses the encoding of buf. `complete` zero means buf is a prefix of a
+ * longer input (a character cut at its end is not held against an
+ * encoding). Returns the chosen id (also in out->encoding); out may be NULL.
+ * ZRT_ENC_UTF16 is never chosen: UTF-16 comes out as LE or BE. */
+ZRT_API int32_t ZRT_CALL ZRT_GuessEncoding(const uint8_t* buf, size_t len, int32_t complete, ZRT_Guess* out);
+/* The preference among equally plausible encodings, best first, as ids
+ * in a static array terminated by ZRT_ENC_NONE. */
+ZRT_API const int32_t* ZRT_CALL ZRT_GuessPreference(void);
+
+/* ---- Kana width and variant pairs -------------------------------------- */
+
+/* Half-width katakana (U+FF61..U+FF9F) to their full-width forms, a voiced
+ * or semi-voiced mark combined with the kana before it where such a
+ * character exists (U+FF76 U+FF9E -> U+30AC). Other code points are copied.
+ * Writes at most dstSize code points; returns the length of the whole
+ * result (call with dst NULL, dstSize 0 to measure). */
+ZRT_API size_t ZRT_CALL ZRT_KanaToFullwidth(const uint32_t* src, size_t srcLen, uint32_t* dst, size_t dstSize);
+/* The reverse: full-width katakana that have a half-width form to it, a
+ * voiced one as two (U+30AC -> U+FF76 U+FF9E). Same size rules. */
+ZRT_API size_t ZRT_CALL ZRT_KanaToHalfwidth(const uint32_t* src, size_t srcLen, uint32_t* dst, size_t dstSize);
+
+/* The JIS / code page 932 variant pairs: index 0 .. ZRT_VariantPairCount()-1
+ * gives the character JIS-based tools use (U+301C WAVE DASH, ...) and the
+ * code page 932 one with the same code (U+FF5E). Returns 1, 0 out of range. */
+ZRT_API int32_t ZRT_CALL ZRT_VariantPairCount(void);
+ZRT_API int32_t ZRT_CALL ZRT_VariantPairAt(int32_t index, uint32_t* jisForm, uint32_t* cp932Form);
+/* The code page 932 form of a JIS-form character, anything else unchanged
+ * (the mapping applied towards Shift_JIS, EUC-JP and ISO-2022-JP). */
+ZRT_API uint32_t ZRT_CALL ZRT_VariantToCp932(uint32_t codePoint);
+/* The JIS form of a code page 932-form character, anything else unchanged. */
+ZRT_API uint32_t ZRT_CALL ZRT_VariantToJis(uint32_t codePoint);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZR_TEXT_H */

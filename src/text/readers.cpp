@@ -1,0 +1,521 @@
+// readers.cpp - one validating reader per input encoding.
+//
+// A reader decides on whole units only: a unit is a character, an escape
+// sequence, or the shortest run of bytes that no form of the encoding
+// allows, reported as malformed with its offset so that the caller can name
+// the bytes. What the mapping lacks is malformed too (a pair code page 932
+// leaves empty is not text in any form of the encoding).
+#include "text/readers.hpp"
+
+#include <cstring>
+#include <new>
+
+#include "text/cp932_map.hpp"
+
+namespace zr::text {
+
+void Reader::Feed(const std::uint8_t* p, std::size_t n, ReadSink& sink) noexcept {
+    std::size_t i = 0;
+    // First finish the unit the last chunk cut, a byte at a time, so that
+    // no unit is ever taken from two places at once past this point.
+    while (pendLen_ > 0 && !sink.Stopped()) {
+        const std::size_t r = Step(pend_, pendLen_, false, pos_, sink);
+        if (r == 0) {
+            if (i >= n) return;
+            if (pendLen_ == kMaxPend) {
+                // No reader needs this many bytes to decide; treat as taken.
+                sink.Malformed(pos_, pend_, pendLen_);
+                pos_ += pendLen_;
+                pendLen_ = 0;
+                break;
+            }
+            pend_[pendLen_++] = p[i++];
+            continue;
+        }
+        pos_ += r;
+        std::memmove(pend_, pend_ + r, pendLen_ - r);
+        pendLen_ -= r;
+    }
+    while (i < n && !sink.Stopped()) {
+        const std::size_t r = Step(p + i, n - i, false, pos_, sink);
+        if (r == 0) {
+            // Only ever a few bytes: the longest unit is an escape sequence.
+            const std::size_t rest = n - i < kMaxPend ? n - i : kMaxPend;
+            std::memcpy(pend_, p + i, rest);
+            pendLen_ = rest;
+            i += rest;
+            if (i < n) continue;  // cannot happen for the readers here
+            return;
+        }
+        pos_ += r;
+        i += r;
+    }
+}
+
+void Reader::Finish(ReadSink& sink) noexcept {
+    while (pendLen_ > 0 && !sink.Stopped()) {
+        std::size_t r = Step(pend_, pendLen_, true, pos_, sink);
+        if (r == 0) r = pendLen_;  // a reader must decide at the end; be safe
+        pos_ += r;
+        std::memmove(pend_, pend_ + r, pendLen_ - r);
+        pendLen_ -= r;
+    }
+    if (!sink.Stopped()) AtEnd(sink);
+}
+
+namespace {
+
+// The ASCII bytes from p on, handed over as one run: most text is long runs
+// of them, and a run costs one call instead of one per byte.
+std::size_t AsciiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
+    std::size_t k = 1;
+    while (k < avail && p[k] < 0x80) ++k;
+    sink.Ascii(p, k, at);
+    return k;
+}
+
+class AsciiReader final : public Reader {
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        if (p[0] < 0x80) return AsciiRun(p, avail, at, sink);
+        sink.Malformed(at, p, 1);
+        return 1;
+    }
+};
+
+class Utf8Reader final : public Reader {
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        const std::uint8_t b = p[0];
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        std::size_t len;
+        char32_t c;
+        // The second byte's range excludes overlong forms, surrogates and
+        // code points past U+10FFFF, so the checks after it are uniform.
+        std::uint8_t lo = 0x80, hi = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            c = b & 0x0F;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            c = b & 0x07;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        for (std::size_t k = 1; k < len; ++k) {
+            if (k >= avail) {
+                if (!last) return 0;
+                sink.Malformed(at, p, k);  // cut short by the end
+                return k;
+            }
+            const std::uint8_t t = p[k];
+            if (t < (k == 1 ? lo : 0x80) || t > (k == 1 ? hi : 0xBF)) {
+                sink.Malformed(at, p, k);  // the longest prefix of a valid form
+                return k;
+            }
+            c = c << 6 | (t & 0x3F);
+        }
+        sink.Char(c, at, p, len);
+        return len;
+    }
+};
+
+class Utf16Reader final : public Reader {
+public:
+    // `fixed`: the order is given; otherwise a BOM decides, little-endian
+    // without one.
+    Utf16Reader(bool bigEndian, bool fixed) noexcept : initialBig_(bigEndian), fixed_(fixed) { ResetState(); }
+
+private:
+    bool initialBig_;
+    bool fixed_;
+    bool big_ = false;
+    bool started_ = false;
+
+    void ResetState() noexcept override {
+        big_ = initialBig_;
+        started_ = false;
+    }
+
+    char16_t Unit(const std::uint8_t* p) const noexcept {
+        return static_cast<char16_t>(big_ ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]));
+    }
+
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        if (avail < 2) {
+            if (!last) return 0;
+            sink.Malformed(at, p, 1);  // an odd byte at the end
+            return 1;
+        }
+        if (!started_) {
+            started_ = true;
+            if (!fixed_ && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE))) {
+                big_ = p[0] == 0xFE;
+            }
+        }
+        const char16_t u = Unit(p);
+        if (u >= 0xDC00 && u <= 0xDFFF) {
+            sink.Malformed(at, p, 2);  // a low surrogate alone
+            return 2;
+        }
+        if (u < 0xD800 || u > 0xDBFF) {
+            sink.Char(u, at, p, 2);
+            return 2;
+        }
+        if (avail < 4) {
+            if (!last) return 0;
+            sink.Malformed(at, p, avail);
+            return avail;
+        }
+        const char16_t low = Unit(p + 2);
+        if (low < 0xDC00 || low > 0xDFFF) {
+            sink.Malformed(at, p, 2);  // a high surrogate alone
+            return 2;
+        }
+        sink.Char(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), at, p, 4);
+        return 4;
+    }
+};
+
+class SJisReader final : public Reader {
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        const std::uint8_t b = p[0];
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (b >= 0xA1 && b <= 0xDF) {
+            sink.Char(0xFF61 + (b - 0xA1), at, p, 1);
+            return 1;
+        }
+        if (!IsSJisLead(b)) {
+            sink.Malformed(at, p, 1);  // 0x80, 0xA0, 0xFD..0xFF
+            return 1;
+        }
+        if (avail < 2) {
+            if (!last) return 0;
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        if (!IsSJisTrail(p[1])) {
+            sink.Malformed(at, p, 1);  // the next byte starts afresh
+            return 1;
+        }
+        const char32_t c = SJisPairToUnicode(b, p[1]);
+        if (c == 0) {
+            sink.Malformed(at, p, 2);
+        } else {
+            sink.Char(c, at, p, 2);
+        }
+        return 2;
+    }
+};
+
+constexpr bool IsEucByte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
+
+// A JIS X 0208 unit (the two bytes with their high bits clear) through code
+// page 932, as the library's EUC-JP and JIS conversions read it.
+char32_t Jis0208ToUnicode(std::uint8_t j1, std::uint8_t j2) noexcept {
+    const SJisCode s = JisToSJis(j1, j2);
+    return SJisPairToUnicode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
+}
+
+class EucJpReader final : public Reader {
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        const std::uint8_t b = p[0];
+        if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        std::size_t len = b == 0x8F ? 3 : 2;
+        if (b != 0x8E && b != 0x8F && !IsEucByte(b)) {
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        for (std::size_t k = 1; k < len; ++k) {
+            if (k >= avail) {
+                if (!last) return 0;
+                sink.Malformed(at, p, k);
+                return k;
+            }
+            const bool ok = b == 0x8E ? (p[k] >= 0xA1 && p[k] <= 0xDF) : IsEucByte(p[k]);
+            if (!ok) {
+                sink.Malformed(at, p, k);
+                return k;
+            }
+        }
+        char32_t c;
+        if (b == 0x8E) {
+            c = 0xFF61 + (p[1] - 0xA1);
+        } else if (b == 0x8F) {
+            c = JisX0212ToUnicode(static_cast<std::uint16_t>(p[1] << 8 | p[2]));
+        } else {
+            c = Jis0208ToUnicode(b & 0x7F, p[1] & 0x7F);
+        }
+        if (c == 0) {
+            sink.Malformed(at, p, len);  // a code the character set leaves empty
+        } else {
+            sink.Char(c, at, p, len);
+        }
+        return len;
+    }
+};
+
+class JisReader final : public Reader {
+    enum class Mode { kAscii, kKanji, kKana, kX0212 };
+    Mode g0_ = Mode::kAscii;
+    bool shifted_ = false;  // SO: half-width katakana until SI
+
+    void ResetState() noexcept override {
+        g0_ = Mode::kAscii;
+        shifted_ = false;
+    }
+
+    // An escape sequence has the shape ESC, intermediate bytes 0x20..0x2F,
+    // a final byte 0x30..0x7E; it is taken whole, read or not. Those read:
+    // ESC ( B / J / I, ESC $ @ / B, ESC $ ( B / D, and ESC & @ (the
+    // announcement of a revision, followed by ESC $ B).
+    std::size_t Escape(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                       ReadSink& sink) noexcept {
+        static constexpr std::size_t kLongest = 8;
+        std::size_t len = 1;
+        while (len < avail && len < kLongest && p[len] >= 0x20 && p[len] <= 0x2F) ++len;
+        // The byte after the intermediates decides; until it is here, wait
+        // (a chunked input must end up where the whole one does).
+        if (len == avail && !last) return 0;
+        const bool complete = len < avail && p[len] >= 0x30 && p[len] <= 0x7E;
+        if (complete) ++len;
+        static constexpr struct {
+            const char* seq;
+            int mode;  // Mode, or -1 for no change
+        } kEscapes[] = {
+            {"\x1b(B", static_cast<int>(Mode::kAscii)},  {"\x1b(J", static_cast<int>(Mode::kAscii)},
+            {"\x1b(I", static_cast<int>(Mode::kKana)},   {"\x1b$@", static_cast<int>(Mode::kKanji)},
+            {"\x1b$B", static_cast<int>(Mode::kKanji)},  {"\x1b$(B", static_cast<int>(Mode::kKanji)},
+            {"\x1b$(D", static_cast<int>(Mode::kX0212)}, {"\x1b&@", -1},
+        };
+        if (complete) {
+            for (const auto& e : kEscapes) {
+                if (std::strlen(e.seq) == len && std::memcmp(p, e.seq, len) == 0) {
+                    if (e.mode >= 0) g0_ = static_cast<Mode>(e.mode);
+                    shifted_ = false;
+                    return len;
+                }
+            }
+        }
+        sink.Malformed(at, p, len);  // an escape not read here, or one cut short
+        return len;
+    }
+
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        const std::uint8_t b = p[0];
+        if (b == 0x1B) return Escape(p, avail, last, at, sink);
+        if (b >= 0x80) {
+            sink.Malformed(at, p, 1);  // 8-bit bytes have no place in 7-bit text
+            return 1;
+        }
+        if (b == 0x0E || b == 0x0F) {
+            shifted_ = b == 0x0E;
+            return 1;
+        }
+        // Controls and space pass in every mode: a line break inside a
+        // kanji run is common and unambiguous.
+        if (b <= 0x20 || b == 0x7F) {
+            sink.Char(b, at, p, 1);
+            return 1;
+        }
+        const Mode mode = shifted_ ? Mode::kKana : g0_;
+        switch (mode) {
+        case Mode::kAscii:
+            sink.Char(b, at, p, 1);
+            return 1;
+        case Mode::kKana:
+            if (b <= 0x5F) {
+                sink.Char(0xFF61 + (b - 0x21), at, p, 1);
+            } else {
+                sink.Malformed(at, p, 1);
+            }
+            return 1;
+        case Mode::kKanji:
+        case Mode::kX0212:
+            break;
+        }
+        if (avail < 2) {
+            if (!last) return 0;
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        if (p[1] < 0x21 || p[1] > 0x7E) {
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        const char32_t c = mode == Mode::kKanji ? Jis0208ToUnicode(b, p[1])
+                                                : JisX0212ToUnicode(static_cast<std::uint16_t>((b | 0x80) << 8 | (p[1] | 0x80)));
+        if (c == 0) {
+            sink.Malformed(at, p, 2);
+        } else {
+            sink.Char(c, at, p, 2);
+        }
+        return 2;
+    }
+};
+
+constexpr int Base64Value(std::uint8_t b) noexcept {
+    if (b >= 'A' && b <= 'Z') return b - 'A';
+    if (b >= 'a' && b <= 'z') return b - 'a' + 26;
+    if (b >= '0' && b <= '9') return b - '0' + 52;
+    if (b == '+') return 62;
+    if (b == '/') return 63;
+    return -1;
+}
+
+// UTF-7 as its standard defines it: direct characters, and '+' runs of
+// modified Base64 holding UTF-16 units, ended by '-' (taken) or any other
+// non-Base64 character. A run's leftover bits must be fewer than six and
+// zero, surrogates must pair, and 8-bit bytes never appear.
+class Utf7Reader final : public Reader {
+    bool inBase64_ = false;
+    std::uint32_t bits_ = 0;
+    int nbits_ = 0;
+    char16_t high_ = 0;            // a high surrogate waiting for its low half
+    std::uint64_t highStart_ = 0;
+    std::uint64_t runStart_ = 0;   // offset of the '+' (or of the unit's first character)
+    std::uint64_t unitStart_ = 0;  // offset of the Base64 character where the current unit began
+    std::size_t runChars_ = 0;     // Base64 characters in this run
+    std::uint8_t unitBytes_[8] = {};  // the Base64 characters of the unit being gathered
+    std::size_t unitLen_ = 0;
+
+    void ResetState() noexcept override {
+        inBase64_ = false;
+        bits_ = 0;
+        nbits_ = 0;
+        high_ = 0;
+        runChars_ = 0;
+        unitLen_ = 0;
+    }
+
+    void Unit(char16_t u, std::uint64_t at, ReadSink& sink) noexcept {
+        if (high_) {
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                sink.Char(0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00), highStart_, unitBytes_, unitLen_);
+                high_ = 0;
+                return;
+            }
+            sink.Malformed(highStart_, unitBytes_, unitLen_);  // a high surrogate alone
+            high_ = 0;
+        }
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            high_ = u;
+            highStart_ = at;
+            return;
+        }
+        if (u >= 0xDC00 && u <= 0xDFFF) {
+            sink.Malformed(at, unitBytes_, unitLen_);
+            return;
+        }
+        sink.Char(u, at, unitBytes_, unitLen_);
+    }
+
+    // The run ends: the bits left over must be padding.
+    // A '+' must be followed by at least one Base64 character or by '-'.
+    bool BadEnd() const noexcept {
+        return nbits_ >= 6 || (bits_ & ((1u << nbits_) - 1)) != 0 || high_ || runChars_ == 0;
+    }
+
+    void EndRun(const std::uint8_t* p, std::uint64_t at, ReadSink& sink) noexcept {
+        if (BadEnd()) sink.Malformed(at, p, 1);
+        inBase64_ = false;
+        bits_ = 0;
+        nbits_ = 0;
+        high_ = 0;
+    }
+
+    std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
+                     ReadSink& sink) noexcept override {
+        const std::uint8_t b = p[0];
+        if (inBase64_) {
+            const int v = Base64Value(b);
+            if (v >= 0) {
+                if (nbits_ == 0) {
+                    unitStart_ = at;
+                    unitLen_ = 0;
+                }
+                if (unitLen_ < sizeof unitBytes_) unitBytes_[unitLen_++] = b;
+                bits_ = (bits_ << 6 | static_cast<std::uint32_t>(v)) & 0xFFFFFF;
+                nbits_ += 6;
+                ++runChars_;
+                if (nbits_ >= 16) {
+                    nbits_ -= 16;
+                    const auto u = static_cast<char16_t>(bits_ >> nbits_);
+                    Unit(u, unitStart_, sink);
+                    bits_ &= (1u << nbits_) - 1;
+                    // The character that straddles two units begins the next.
+                    unitStart_ = at;
+                    unitLen_ = 0;
+                    if (nbits_ > 0) unitBytes_[unitLen_++] = b;
+                }
+                return 1;
+            }
+            EndRun(p, at, sink);
+            if (b == '-') return 1;
+            // Any other character ends the run and is read as itself.
+        }
+        // Direct characters: printable ASCII, space, tab and line breaks.
+        if (b >= 0x7F || (b < 0x20 && b != '\t' && b != '\r' && b != '\n')) {
+            sink.Malformed(at, p, 1);
+            return 1;
+        }
+        if (b == '+') {
+            if (avail < 2) {
+                if (!last) return 0;
+                sink.Malformed(at, p, 1);  // '+' at the very end
+                return 1;
+            }
+            if (p[1] == '-') {
+                sink.Char('+', at, p, 2);
+                return 2;
+            }
+            inBase64_ = true;
+            runStart_ = at;
+            runChars_ = 0;
+            return 1;
+        }
+        sink.Char(b, at, p, 1);
+        return 1;
+    }
+
+    // At the end of the input an open run must end cleanly too.
+    void AtEnd(ReadSink& sink) noexcept override {
+        if (inBase64_ && BadEnd()) {
+            const std::uint8_t plus = '+';
+            sink.Malformed(runStart_, &plus, 1);
+        }
+        inBase64_ = false;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Reader> MakeReader(Enc enc) noexcept {
+    switch (enc) {
+    case Enc::kAscii: return std::unique_ptr<Reader>(new (std::nothrow) AsciiReader);
+    case Enc::kUtf8: return std::unique_ptr<Reader>(new (std::nothrow) Utf8Reader);
+    case Enc::kUtf16Le: return std::unique_ptr<Reader>(new (std::nothrow) Utf16Reader(false, true));
+    case Enc::kUtf16Be: return std::unique_ptr<Reader>(new (std::nothrow) Utf16Reader(true, true));
+    case Enc::kUtf16: return std::unique_ptr<Reader>(new (std::nothrow) Utf16Reader(false, false));
+    case Enc::kJis: return std::unique_ptr<Reader>(new (std::nothrow) JisReader);
+    case Enc::kEucJp: return std::unique_ptr<Reader>(new (std::nothrow) EucJpReader);
+    case Enc::kSJis: return std::unique_ptr<Reader>(new (std::nothrow) SJisReader);
+    case Enc::kUtf7: return std::unique_ptr<Reader>(new (std::nothrow) Utf7Reader);
+    case Enc::kNone: break;
+    }
+    return nullptr;
+}
+
+}  // namespace zr::text

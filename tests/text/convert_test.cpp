@@ -1,0 +1,274 @@
+// convert_test.cpp - the streaming converter: mappings, the error policies,
+// kana width, variant pairs, line endings, BOMs and chunk splits.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support.hpp"
+#include "zr_text.h"
+
+namespace {
+
+using zrt_test::Convert;
+using zrt_test::Hex;
+using zrt_test::Options;
+
+const std::string kJisIn = "\x1b$B";
+const std::string kJisOut = "\x1b(B";
+
+struct ConvCase {
+    int32_t from, to;
+    std::string in;
+    std::string want;
+    const char* why;
+};
+
+const ConvCase kConversions[] = {
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "ｶﾀｶﾅ\n", kJisIn + "%+%?%+%J" + kJisOut + "\n",
+     "half-width katakana become full-width in ISO-2022-JP, ASCII before the line break"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "ｶﾞﾊﾟ", kJisIn + "%,%Q" + kJisOut, "voiced marks combine"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "ﾜﾞ", kJisIn + "%o!+" + kJisOut, "WA has no voiced form: the mark stays"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "漢a字", kJisIn + "4A" + kJisOut + "a" + kJisIn + ";z" + kJisOut,
+     "back to ASCII around every ASCII run, and at the end"},
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "〜−‖—\n", "\x81\x60\x81\x7C\x81\x61\x81\x5C\n", "JIS forms of the variant pairs"},
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "¢£¬", "\x81\x91\x81\x92\x81\xCA", "the Latin-1 signs of the variant pairs"},
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "～∥－―￠￡￢", "\x81\x60\x81\x61\x81\x7C\x81\x5C\x81\x91\x81\x92\x81\xCA",
+     "code page 932 forms map as themselves"},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "〜", "\xA1\xC1", "variant pairs towards EUC-JP"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "〜", kJisIn + "!A" + kJisOut, "variant pairs towards ISO-2022-JP"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF8, "〜", "〜", "no variant mapping between Unicode forms"},
+    {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, "\x8E\xB6", "ｶ", "EUC-JP half-width katakana"},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "ｶ", "\x8E\xB6", "EUC-JP output writes 0x8E xx"},
+    {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, "\x8F\xB0\xA1", "丂", "JIS X 0212 through 0x8F"},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "丂", "\x8F\xB0\xA1", "a JIS X 0212 character written as 0x8F"},
+    {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, "\xC6\xFC\xCB\xDC", "日本", "JIS X 0208"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b(I6@", "ｶﾀ", "ESC ( I runs"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x0e" "6@\x0f" "b", "aｶﾀb", "SO / SI"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$@F|\x1b(J\\", "日\\", "ESC $ @ and ESC ( J"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b&@\x1b$BF|\x1b(B", "日", "ESC & @ ESC $ B"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$BF|\nK\\\x1b(B", "日\n本", "a line break inside a kanji run"},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$(D0!", "丂", "JIS X 0212 in ISO-2022-JP-1 form"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "丂", "", "(replaced below)"},
+    {ZRT_ENC_SJIS, ZRT_ENC_UTF8, "\x81\x60\x81\x45", "～・", "code page 932 reads 81 60 as U+FF5E; 81 45 is the real U+30FB"},
+    {ZRT_ENC_SJIS, ZRT_ENC_EUCJP, "\x87\x40", "\xAD\xA1", "NEC row 13 keeps its JIS row in EUC-JP"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF16LE, "A日😀", std::string("A\0\xE5\x65\x3D\xD8\x00\xDE", 8), "surrogate pair"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF16BE, "A日", std::string("\0A\x65\xE5", 4), "big-endian"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF16, "A", std::string("\xFF\xFE" "A\0", 4), "utf-16 output carries its BOM"},
+    {ZRT_ENC_UTF16, ZRT_ENC_UTF8, std::string("\xFE\xFF\0A", 4), "A", "BOM picks big-endian and is consumed"},
+    {ZRT_ENC_UTF16, ZRT_ENC_UTF8, std::string("A\0", 2), "A", "no BOM: little-endian"},
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "\xEF\xBB\xBF" "A", "A", "an input BOM never reaches a non-Unicode output"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF8, "\xEF\xBB\xBF" "A\xEF\xBB\xBF", "A\xEF\xBB\xBF", "only the leading BOM is consumed"},
+    {ZRT_ENC_UTF7, ZRT_ENC_UTF8, "+ZeVnLIqe- a+-b", "日本語 a+b", "UTF-7 runs and +-"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本語 a+b\n", "+ZeVnLIqe- a+-b\n", "UTF-7 through the library's encoder"},
+    {ZRT_ENC_SJIS, ZRT_ENC_UTF8, std::string("a\0b", 3), std::string("a\0b", 3), "NUL bytes pass"},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF7, std::string("a\0b", 3), "a+AAA-b", "NUL in UTF-7"},
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "ｰ", kJisIn + "!<" + kJisOut, "prolonged sound mark widens"},
+};
+
+TEST(Convert, Mappings) {
+    for (const auto& c : kConversions) {
+        if (c.want.empty()) continue;
+        const auto r = Convert(c.from, c.to, c.in);
+        EXPECT_EQ(r.status, ZRT_OK) << c.why;
+        EXPECT_EQ(Hex(r.out), Hex(c.want)) << c.why;
+        EXPECT_EQ(r.malformed + r.unmappable, 0u) << c.why;
+    }
+}
+
+TEST(Convert, UnmappableUnderEachPolicy) {
+    const std::string in = "髙橋様";  // 髙 has no JIS X 0208 code
+    const auto strict = Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, in);
+    EXPECT_EQ(strict.status, ZRT_STOPPED);
+    EXPECT_EQ(strict.out, "");
+    EXPECT_EQ(strict.error.kind, ZRT_ERR_UNMAPPABLE);
+    EXPECT_EQ(strict.error.codePoint, 0x9AD9u);
+    EXPECT_EQ(strict.error.offset, 0u);
+    EXPECT_EQ(strict.error.line, 1u);
+    EXPECT_EQ(Hex(std::string(reinterpret_cast<const char*>(strict.error.bytes), strict.error.byteCount)),
+              "E9 AB 99");
+
+    auto o = Options(ZRT_ERRORS_REPLACE);
+    const auto replaced = Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, in, &o);
+    EXPECT_EQ(replaced.status, ZRT_OK);
+    EXPECT_EQ(replaced.out, "?" + kJisIn + "66MM" + kJisOut);
+    EXPECT_EQ(replaced.unmappable, 1u);
+
+    o.replacement = 0x3013;  // 〓, the geta mark
+    EXPECT_EQ(Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, in, &o).out, kJisIn + "\"." "66MM" + kJisOut);
+    o.replacement = 0x9AD9;  // a replacement the target lacks falls back to '?'
+    EXPECT_EQ(Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, in, &o).out, "?" + kJisIn + "66MM" + kJisOut);
+
+    o = Options(ZRT_ERRORS_SKIP);
+    const auto skipped = Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, in, &o);
+    EXPECT_EQ(skipped.out, kJisIn + "66MM" + kJisOut);
+    EXPECT_EQ(skipped.unmappable, 1u);
+}
+
+TEST(Convert, StrictStopDeliversTheTextBeforeAndNamesTheLine) {
+    const auto r = Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "ab\r\ncd\nx\xC3\xA9y");
+    EXPECT_EQ(r.status, ZRT_STOPPED);
+    EXPECT_EQ(r.out, "ab\r\ncd\nx");
+    EXPECT_EQ(r.error.kind, ZRT_ERR_UNMAPPABLE);
+    EXPECT_EQ(r.error.offset, 8u);
+    EXPECT_EQ(r.error.line, 3u);
+}
+
+TEST(Convert, ExactLeavesTheVariantPairsToThePolicy) {
+    auto o = Options(ZRT_ERRORS_STRICT);
+    o.exact = 1;
+    const auto r = Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "a〜", &o);
+    EXPECT_EQ(r.status, ZRT_STOPPED);
+    EXPECT_EQ(r.error.codePoint, 0x301Cu);
+    EXPECT_EQ(r.error.offset, 1u);
+    o.errors = ZRT_ERRORS_REPLACE;
+    EXPECT_EQ(Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "a〜～", &o).out, "a?\x81\x60");
+}
+
+TEST(Convert, MalformedInputUnderEachPolicy) {
+    const std::string in = "a\xFF" "b";
+    EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in).status, ZRT_STOPPED);
+    auto o = Options(ZRT_ERRORS_REPLACE);
+    EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o).out, "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_EUCJP, in, &o).out, "a?b");
+    o = Options(ZRT_ERRORS_SKIP);
+    const auto r = Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o);
+    EXPECT_EQ(r.out, "ab");
+    EXPECT_EQ(r.malformed, 1u);
+    EXPECT_EQ(r.error.kind, ZRT_ERR_MALFORMED);
+    EXPECT_EQ(r.error.offset, 1u);
+}
+
+TEST(Convert, HalfwidthKanaRunsOnRequest) {
+    auto o = Options();
+    o.halfwidth = ZRT_HALFWIDTH_JISX0201;
+    const auto r = Convert(ZRT_ENC_UTF8, ZRT_ENC_JIS, "ｶﾞ漢\n", &o);
+    EXPECT_EQ(Hex(r.out), Hex("\x1b(I6^" + kJisIn + "4A" + kJisOut + "\n"));
+    for (unsigned char c : r.out) EXPECT_LT(c, 0x80) << "7-bit output only";
+}
+
+struct EolCase {
+    int32_t eol;
+    std::string in, want;
+    const char* why;
+};
+
+const EolCase kEols[] = {
+    {ZRT_EOL_LF, "a\r\nb\rc\nd", "a\nb\nc\nd", "every ending to LF"},
+    {ZRT_EOL_CRLF, "a\r\nb\rc\nd", "a\r\nb\r\nc\r\nd", "every ending to CR LF"},
+    {ZRT_EOL_CR, "a\r\nb\rc\nd", "a\rb\rc\rd", "every ending to CR"},
+    {ZRT_EOL_KEEP, "a\r\nb\rc\nd", "a\r\nb\rc\nd", "kept"},
+    {ZRT_EOL_CRLF, "a\r", "a\r\n", "a CR at the very end"},
+    {ZRT_EOL_LF, "\r\r\n", "\n\n", "CR then CR LF"},
+};
+
+TEST(Convert, LineEndings) {
+    for (const auto& c : kEols) {
+        auto o = Options();
+        o.eol = c.eol;
+        for (size_t chunk : {size_t{0}, size_t{1}}) {
+            EXPECT_EQ(Hex(Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, c.in, &o, chunk).out), Hex(c.want)) << c.why;
+        }
+    }
+}
+
+TEST(Convert, BomOnRequest) {
+    auto o = Options();
+    o.bom = 1;
+    EXPECT_EQ(Hex(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, "A", &o).out), "EF BB BF 41");
+    EXPECT_EQ(Hex(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF16BE, "A", &o).out), "FE FF 00 41");
+    EXPECT_EQ(Hex(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, "", &o).out), "EF BB BF");
+    EXPECT_EQ(Hex(Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "A", &o).out), "41") << "no BOM outside Unicode";
+    EXPECT_EQ(Hex(Convert(ZRT_ENC_UTF8, ZRT_ENC_UTF8, "\xEF\xBB\xBF" "A", &o).out), "EF BB BF 41")
+        << "one BOM, not two";
+}
+
+// Every chunking of a text gives what one chunk gives: each split point
+// inside characters, escape sequences, runs and line endings.
+struct SplitCase {
+    int32_t from, to;
+    std::string in;
+    int32_t errors;
+    int32_t eol;
+};
+
+const SplitCase kSplits[] = {
+    {ZRT_ENC_UTF8, ZRT_ENC_JIS, "漢字ｶﾞ\r\nかな😀\xEF\xBB\xBF", ZRT_ERRORS_REPLACE, ZRT_EOL_LF},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b$BF|K\\\x1b(I6^\x1b(Bb\x0e" "6\x0f\r\n\x1b$(D0!", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_EUCJP, ZRT_ENC_UTF16LE, "\xC6\xFC\x8E\xB6\x8F\xB0\xA1z\xA4\xA2", ZRT_ERRORS_STRICT, ZRT_EOL_CRLF},
+    {ZRT_ENC_SJIS, ZRT_ENC_EUCJP, "\x93\xFA\x96\x7B\xB6\x81\x60x\x81", ZRT_ERRORS_REPLACE, ZRT_EOL_KEEP},
+    {ZRT_ENC_UTF16, ZRT_ENC_UTF8, std::string("\xFE\xFF\x65\xE5\xD8\x3D\xDE\x00\xDC\x00\x00\x41", 12),
+     ZRT_ERRORS_REPLACE, ZRT_EOL_KEEP},
+    {ZRT_ENC_UTF7, ZRT_ENC_SJIS, "+ZeVnLIqe- a+-b+2D3eAA-x", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
+    {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本 a+b\nc😀", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "ok\xE6\x97", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b$(%.%$+JK\x1b(Zb\x1b", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
+};
+
+TEST(Convert, ChunkSplitsGiveTheSameResult) {
+    for (const auto& c : kSplits) {
+        auto o = Options(c.errors);
+        o.eol = c.eol;
+        const auto whole = Convert(c.from, c.to, c.in, &o);
+        for (size_t chunk = 1; chunk < c.in.size(); ++chunk) {
+            // Small output buffers too: a drain that empties the buffer
+            // exactly must not leave later output behind.
+            const auto parts = Convert(c.from, c.to, c.in, &o, chunk, chunk % 4 ? 4096 : 1 + chunk % 3);
+            EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, chunk, 2).out), Hex(whole.out))
+                << Hex(c.in) << " in chunks of " << chunk << " through two bytes";
+            EXPECT_EQ(Hex(parts.out), Hex(whole.out)) << Hex(c.in) << " in chunks of " << chunk;
+            EXPECT_EQ(parts.status, whole.status) << Hex(c.in) << " in chunks of " << chunk;
+            EXPECT_EQ(parts.error.offset, whole.error.offset) << Hex(c.in) << " in chunks of " << chunk;
+            EXPECT_EQ(parts.malformed, whole.malformed);
+        }
+        // A one-byte output buffer drains the same bytes.
+        EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, 0, 1).out), Hex(whole.out)) << Hex(c.in);
+    }
+}
+
+TEST(Convert, Arguments) {
+    EXPECT_EQ(ZRT_Open(ZRT_ENC_NONE, ZRT_ENC_UTF8, nullptr), nullptr);
+    EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_COUNT, nullptr), nullptr);
+    auto o = Options();
+    o.errors = 7;
+    EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr);
+    o = Options();
+    o.replacement = 0xD800;
+    EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr);
+    // A caller built against a shorter struct: the fields past its size keep
+    // their defaults.
+    o = Options(ZRT_ERRORS_SKIP);
+    o.size = offsetof(ZRT_Options, replacement);
+    o.eol = 99;
+    ZRT_Converter* c = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o);
+    ASSERT_NE(c, nullptr);
+    size_t used = 0, wrote = 0;
+    uint8_t out[8];
+    EXPECT_EQ(ZRT_Convert(c, nullptr, 1, &used, out, 8, &wrote, 1), ZRT_BAD_ARGUMENT);
+    EXPECT_EQ(ZRT_Convert(nullptr, nullptr, 0, &used, out, 8, &wrote, 1), ZRT_BAD_ARGUMENT);
+    const uint8_t in[] = {'a', 0xFF};
+    EXPECT_EQ(ZRT_Convert(c, in, 2, &used, out, 8, &wrote, 1), ZRT_OK);
+    EXPECT_EQ(wrote, 1u);
+    ZRT_Close(c);
+    ZRT_Close(nullptr);
+}
+
+TEST(Convert, StoppedUntilReset) {
+    ZRT_Converter* c = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_ASCII, nullptr);
+    ASSERT_NE(c, nullptr);
+    const std::string in = "ab\xC3\xA9";
+    uint8_t out[16];
+    size_t used = 0, wrote = 0;
+    EXPECT_EQ(ZRT_Convert(c, reinterpret_cast<const uint8_t*>(in.data()), in.size(), &used, out, 16, &wrote, 0),
+              ZRT_STOPPED);
+    EXPECT_EQ(used, 2u);
+    EXPECT_EQ(wrote, 2u);
+    EXPECT_EQ(ZRT_Convert(c, nullptr, 0, &used, out, 16, &wrote, 1), ZRT_STOPPED);
+    ZRT_Reset(c);
+    ZRT_Error e;
+    EXPECT_EQ(ZRT_GetError(c, &e), 0);
+    EXPECT_EQ(ZRT_Convert(c, reinterpret_cast<const uint8_t*>("xy"), 2, &used, out, 16, &wrote, 1), ZRT_OK);
+    EXPECT_EQ(wrote, 2u);
+    ZRT_Close(c);
+}
+
+}  // namespace
