@@ -201,6 +201,55 @@ ZRT_API uint32_t ZRT_CALL ZRT_VariantToCp932(uint32_t codePoint);
 /* The JIS form of a code page 932-form character, anything else unchanged. */
 ZRT_API uint32_t ZRT_CALL ZRT_VariantToJis(uint32_t codePoint);
 
+
+/* ---- Mail headers ------------------------------------------------------ */
+
+/* What ZRT_DecodeHeader tells about a piece of the header it could not
+ * decode as such; the piece is kept as written (or read as said). */
+#define ZRT_HDR_UNKNOWN_CHARSET 1  /* an encoded word in a charset not known here: kept as written */
+#define ZRT_HDR_MALFORMED_WORD 2   /* an encoded word that does not decode: kept as written */
+#define ZRT_HDR_RAW_GUESSED 3      /* unencoded 8-bit or escape-coded text, read in a guessed encoding */
+#define ZRT_HDR_RAW_UNREADABLE 4   /* unencoded text no encoding reads: U+FFFD for what does not */
+
+/* Called once per problem; offset and length are in bytes of src. */
+typedef void (ZRT_CALL* ZRT_HeaderIssueFn)(void* user, int32_t kind, size_t offset, size_t length);
+
+/* Decodes a header field ("Subject: ...") or its value, folded or not
+ * (RFC 5322), to UTF-8: a line break followed by white space is removed,
+ * encoded words (RFC 2047, B and Q, RFC 2231 language suffixes) are
+ * decoded, white space between two adjacent encoded words is dropped and
+ * kept elsewhere. Charsets: ISO-2022-JP, Shift_JIS / cp932 / Windows-31J,
+ * EUC-JP, UTF-8, UTF-7, US-ASCII, ISO-8859-1 (names case-insensitive).
+ * Writes at most dstSize bytes (NUL-terminated when there is room) and
+ * returns the length of the whole result (dst NULL, dstSize 0 to measure).
+ * fn (may be NULL) hears of every piece kept as written. */
+ZRT_API size_t ZRT_CALL ZRT_DecodeHeader(const char* src, size_t srcLen, char* dst, size_t dstSize,
+                                         ZRT_HeaderIssueFn fn, void* user);
+
+typedef struct ZRT_HeaderOptions {
+    uint32_t size;    /* sizeof(ZRT_HeaderOptions): set by ZRT_DefaultHeaderOptions */
+    int32_t charset;  /* ZRT_ENC_JIS (default), ZRT_ENC_UTF8, ZRT_ENC_SJIS or ZRT_ENC_EUCJP */
+    int32_t q;        /* nonzero: Q encoding; default B */
+    int32_t eol;      /* folds: ZRT_EOL_CRLF (default) or ZRT_EOL_LF */
+    int32_t field;    /* nonzero (default): text that starts "Name:" keeps the name as written */
+} ZRT_HeaderOptions;
+
+ZRT_API void ZRT_CALL ZRT_DefaultHeaderOptions(ZRT_HeaderOptions* options);
+
+/* UTF-8 text (a field "Subject: ..." or a value) to a header: the words
+ * that need it become encoded words of at most 75 characters, each whole
+ * in itself (an ISO-2022-JP word ends in ASCII, no character is split),
+ * on lines of at most 76 characters where the text allows, folded with the
+ * chosen line break and one space. ASCII stays as it is; half-width
+ * katakana become full-width in ISO-2022-JP. No line break is written
+ * after the last line. Writes at most dstSize bytes (NUL-terminated when
+ * there is room) and returns the length of the whole result; -1 when the
+ * text is not UTF-8 or holds a character the charset lacks (*error, which
+ * may be NULL, says which: codePoint, offset in characters), -2 for a bad
+ * argument. */
+ZRT_API int64_t ZRT_CALL ZRT_EncodeHeader(const char* text, size_t len, const ZRT_HeaderOptions* options,
+                                          char* dst, size_t dstSize, ZRT_Error* error);
+
 #ifdef __cplusplus
 }
 #endif
