@@ -1,6 +1,9 @@
 // cli/mail.cpp - "zrmoji mail" and the header side of "zrmoji mime": mail
 // headers and whole messages through the text module (zr_text.h).
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -196,9 +199,183 @@ int RunMime(int argc, char** argv, int first) {
     return RunHeaders(o, action, 1, "mime");
 }
 
+// ---- mail decode ----------------------------------------------------------------
+
+namespace {
+
+enum class Attachments { List, Keep, Save };
+
+// The readable form of a message, written as the reader hands its pieces over.
+class MessageWriter {
+public:
+    MessageWriter(Output& out, const std::string& name, const std::string& data, Attachments mode,
+                  const std::string& dir, bool verbose)
+        : out_(out), name_(name), data_(data), mode_(mode), dir_(dir), verbose_(verbose) {
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            if (data[i] == '\n') lineStarts_.push_back(i + 1);
+        }
+    }
+
+    static void OnMessage(void* u, std::uint64_t index, std::uint64_t, const char* from, size_t fromLen) {
+        auto* w = static_cast<MessageWriter*>(u);
+        if (index > 0) w->out_.Write("\n");
+        if (from) {
+            w->out_.Write(std::string_view(from, fromLen));
+            w->out_.Write("\n");
+        }
+        w->inHeaders_ = true;
+        w->partNo_ = 0;
+    }
+
+    static void OnHeader(void* u, std::int32_t depth, std::int32_t part, const char* name, size_t nameLen,
+                         const char* value, size_t valueLen) {
+        auto* w = static_cast<MessageWriter*>(u);
+        // MIME part headers are summed up in the part's own line.
+        if (part) return;
+        if (depth > 0 && !w->inHeaders_) {
+            w->out_.Write("\n[message]\n");
+            w->inHeaders_ = true;
+        }
+        w->out_.Write(std::string_view(name, nameLen));
+        w->out_.Write(": ");
+        w->out_.Write(std::string_view(value, valueLen));
+        w->out_.Write("\n");
+    }
+
+    static void OnPart(void* u, const ZRT_MailPart* p) {
+        auto* w = static_cast<MessageWriter*>(u);
+        w->Part(*p);
+    }
+
+    static void OnIssue(void* u, std::int32_t kind, std::uint64_t offset, const char* detail) {
+        auto* w = static_cast<MessageWriter*>(u);
+        if (kind == ZRT_MAIL_GUESSED && !w->verbose_) return;
+        const auto line = static_cast<unsigned long long>(
+            std::upper_bound(w->lineStarts_.begin(), w->lineStarts_.end(), offset) - w->lineStarts_.begin() + 1);
+        std::fprintf(stderr, "zrmoji: %s: line %llu: %s%s\n", w->name_.c_str(), line,
+                     kind == ZRT_MAIL_GUESSED ? "" : "warning: ", detail);
+    }
+
+private:
+    void Part(const ZRT_MailPart& p) {
+        ++partNo_;
+        const bool marker = p.depth > 0 || p.kind != ZRT_PART_TEXT || p.problem;
+        if (inHeaders_) {
+            out_.Write("\n");
+            inHeaders_ = false;
+        }
+        std::string what = p.contentType;
+        if (*p.charset) what += std::string(", charset ") + p.charset;
+        if (*p.filename) what += std::string(", \"") + p.filename + "\"";
+        if (p.kind == ZRT_PART_TEXT && !p.problem) {
+            if (marker) out_.Write(Format("[part %d: %s]\n", partNo_, what.c_str()));
+            Body(std::string_view(reinterpret_cast<const char*>(p.data), p.length));
+            return;
+        }
+        if (p.problem || mode_ == Attachments::Keep) {
+            out_.Write(Format("[part %d: %s, kept as in the message (%s)]\n", partNo_, what.c_str(),
+                              p.transferEncoding));
+            Body(std::string_view(reinterpret_cast<const char*>(p.raw), p.rawLength));
+            return;
+        }
+        if (mode_ == Attachments::List) {
+            out_.Write(Format("[attachment %d: %s, %zu bytes]\n", partNo_, what.c_str(), p.length));
+            return;
+        }
+        const std::string path = Save(p);
+        out_.Write(Format("[attachment %d: %s, %zu bytes, saved as %s]\n", partNo_, what.c_str(), p.length,
+                          path.c_str()));
+    }
+
+    void Body(std::string_view text) {
+        out_.Write(text);
+        if (!text.empty() && text.back() != '\n') out_.Write("\n");
+    }
+
+    // A file name from the message, made safe: no directories, no control
+    // characters, no leading dot; never over an existing file.
+    std::string Save(const ZRT_MailPart& p) {
+        std::string base = p.filename;
+        const std::size_t slash = base.find_last_of("/\\");
+        if (slash != std::string::npos) base = base.substr(slash + 1);
+        for (auto& c : base) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x20 || b == 0x7F || c == ':') c = '_';
+        }
+        while (!base.empty() && (base[0] == '.' || base[0] == ' ')) base.erase(0, 1);
+        if (base.empty()) base = Format("part-%d.bin", partNo_);
+        const std::size_t dot = base.rfind('.');
+        const std::string stem = dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+        const std::string ext = dot == std::string::npos || dot == 0 ? "" : base.substr(dot);
+        for (int n = 0; n < 10000; ++n) {
+            const std::string path = dir_ + "/" + (n ? Format("%s-%d%s", stem.c_str(), n, ext.c_str()) : base);
+            std::FILE* f = std::fopen(path.c_str(), "wbx");
+            if (!f) {
+                if (errno == EEXIST) continue;
+                Fail(kExitRefused, path + ": " + std::strerror(errno));
+            }
+            const bool ok = std::fwrite(p.data, 1, p.length, f) == p.length;
+            if (std::fclose(f) != 0 || !ok) Fail(kExitRefused, path + ": could not be written");
+            return path;
+        }
+        Fail(kExitRefused, dir_ + ": no free name for " + base);
+    }
+
+    Output& out_;
+    const std::string& name_;
+    const std::string& data_;
+    Attachments mode_;
+    std::string dir_;
+    bool verbose_;
+    std::vector<std::size_t> lineStarts_;
+    bool inHeaders_ = true;
+    int partNo_ = 0;
+};
+
+int DecodeMessages(const Options& o) {
+    const Common c = CommonFrom(o);
+    const std::string mode = o.Get("attachments", "list");
+    Attachments a;
+    if (mode == "list") a = Attachments::List;
+    else if (mode == "keep") a = Attachments::Keep;
+    else if (mode == "save") a = Attachments::Save;
+    else UsageFail("mail decode: --attachments takes list, keep or save");
+    const std::string dir = o.Get("dir");
+    if (a == Attachments::Save && dir.empty()) UsageFail("mail decode: --attachments save needs --dir DIR");
+    if (a != Attachments::Save && !dir.empty()) UsageFail("mail decode: --dir goes with --attachments save");
+    InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
+    Output out(c.outputPath);
+    std::int64_t problems = 0;
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        const std::string data = in.ReadAll();
+        MessageWriter w(out, in.Name(), data, a, dir, c.verbose);
+        ZRT_MailHandler h{};
+        h.size = sizeof h;
+        h.user = &w;
+        h.message = MessageWriter::OnMessage;
+        h.header = MessageWriter::OnHeader;
+        h.part = MessageWriter::OnPart;
+        h.issue = MessageWriter::OnIssue;
+        const std::int64_t r = ZRT_ReadMail(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), &h);
+        if (r < 0) Fail(kExitRefused, in.Name() + ": the message could not be read (out of memory)");
+        problems += r;
+    }
+    out.Commit();
+    if (problems) {
+        std::fprintf(stderr, "zrmoji: %lld piece%s kept as in the message\n", static_cast<long long>(problems),
+                     problems == 1 ? "" : "s");
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
 int RunMail(int argc, char** argv, int first) {
     static constexpr OptSpec kOpts[] = {{"charset", 'c', true}, {"text", 0, true}, {"q", 0, false},
-                                        {"eol", 0, true}};
+                                        {"eol", 0, true},     {"attachments", 0, true}, {"dir", 0, true},
+                                        {"body", 0, true}};
     const Options o = ParseOptions(argc, argv, first, kOpts, "mail");
     if (o.Has("help")) {
         PrintHelp("mail");
@@ -206,7 +383,12 @@ int RunMail(int argc, char** argv, int first) {
     }
     if (o.operands.empty()) UsageFail("mail: say decode, encode, decode-header or encode-header");
     const std::string action = o.operands[0];
-    if (action == "decode-header" || action == "encode-header") return RunHeaders(o, action, 1, "mail");
+    if (action == "decode-header" || action == "encode-header") {
+        if (o.Has("attachments") || o.Has("dir") || o.Has("body"))
+            UsageFail("mail: --attachments, --dir and --body are for decode and encode");
+        return RunHeaders(o, action, 1, "mail");
+    }
+    if (action == "decode") return DecodeMessages(o);
     UsageFail(Format("mail: unknown action '%s' (use decode, encode, decode-header or encode-header)",
                      action.c_str()));
 }

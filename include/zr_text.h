@@ -250,6 +250,63 @@ ZRT_API void ZRT_CALL ZRT_DefaultHeaderOptions(ZRT_HeaderOptions* options);
 ZRT_API int64_t ZRT_CALL ZRT_EncodeHeader(const char* text, size_t len, const ZRT_HeaderOptions* options,
                                           char* dst, size_t dstSize, ZRT_Error* error);
 
+/* ---- Mail messages ------------------------------------------------------ */
+
+#define ZRT_PART_TEXT 1        /* a text part: its body converted to UTF-8 */
+#define ZRT_PART_ATTACHMENT 2  /* any other leaf part: its body decoded to bytes */
+
+/* Problems the message reader reports (the piece concerned is kept as it
+ * was in the message, never dropped). */
+#define ZRT_MAIL_HEADER_WORD 1     /* a header's encoded word kept as written */
+#define ZRT_MAIL_BAD_TRANSFER 2    /* a body that its Content-Transfer-Encoding does not decode */
+#define ZRT_MAIL_UNREADABLE_TEXT 3 /* a text body no encoding reads */
+#define ZRT_MAIL_NO_END 4          /* a multipart body whose boundary never closes it */
+#define ZRT_MAIL_GUESSED 5         /* notice only: a text part's charset was missing or wrong, guessed */
+
+typedef struct ZRT_MailPart {
+    int32_t kind;                  /* ZRT_PART_* */
+    int32_t depth;                 /* 0: the message's own body; 1: a part of it, ... */
+    const char* contentType;       /* lower case, "text/plain" when the part names none */
+    const char* charset;           /* the charset parameter as written, "" when none */
+    const char* transferEncoding;  /* lower case, "7bit" when none */
+    const char* filename;          /* UTF-8, from RFC 2231 or RFC 2047 parameters; "" when none */
+    int32_t encoding;              /* text: the ZRT_ENC_* it was read in (ISO-8859-1 reads as
+                                      ZRT_ENC_NONE); NONE when kept as it was */
+    int32_t guessed;               /* text: nonzero when the encoding was guessed */
+    int32_t problem;               /* 0, or the ZRT_MAIL_* that kept the body as it was */
+    const uint8_t* data;           /* text: UTF-8; attachment: decoded bytes; problem: as in the message */
+    size_t length;
+    const uint8_t* raw;            /* the body as it stands in the message (still transfer-encoded) */
+    size_t rawLength;
+} ZRT_MailPart;
+
+typedef struct ZRT_MailHandler {
+    uint32_t size;  /* sizeof(ZRT_MailHandler) */
+    void* user;
+    /* A message starts: its index in the input, its byte offset, and the
+     * mbox "From " line (without its line break; NULL, 0 when none). */
+    void (ZRT_CALL* message)(void* user, uint64_t index, uint64_t offset, const char* fromLine, size_t fromLen);
+    /* A header field, its value decoded to UTF-8; `part` is nonzero for the
+     * headers of a MIME part, zero for those of a message (or of a message
+     * inside one, at depth > 0). */
+    void (ZRT_CALL* header)(void* user, int32_t depth, int32_t part, const char* name, size_t nameLen,
+                            const char* value, size_t valueLen);
+    void (ZRT_CALL* part)(void* user, const ZRT_MailPart* part);
+    /* A problem (ZRT_MAIL_*) at a byte offset of the input, with a short
+     * UTF-8 description. */
+    void (ZRT_CALL* issue)(void* user, int32_t kind, uint64_t offset, const char* detail);
+} ZRT_MailHandler;
+
+/* Reads one RFC 5322 message, or an mbox (input starting with "From "), in
+ * full: headers decoded as ZRT_DecodeHeader does, bodies decoded by their
+ * Content-Transfer-Encoding (7bit, 8bit, binary, base64, quoted-printable),
+ * text parts converted from their charset (guessed when it is missing or
+ * does not fit), multipart walked to any depth, message/rfc822 parts read
+ * as messages. Every callback may be NULL. Returns the number of problems
+ * met (0: everything decoded; ZRT_MAIL_GUESSED does not count), -2 for a
+ * bad argument, -3 when out of memory. */
+ZRT_API int64_t ZRT_CALL ZRT_ReadMail(const uint8_t* data, size_t len, const ZRT_MailHandler* handler);
+
 #ifdef __cplusplus
 }
 #endif

@@ -402,6 +402,39 @@ class MailTests(Cases):
         ])
 
 
+class MailDecodeTests(Cases):
+    MSG = (b"Subject: =?UTF-8?B?5pel?=\nContent-Type: multipart/mixed; boundary=B\n\n--B\n"
+           b"Content-Type: text/plain; charset=iso-2022-jp\n\n\x1b$B$3$s\x1b(B\n--B\n"
+           b"Content-Type: application/octet-stream\nContent-Transfer-Encoding: base64\n"
+           b"Content-Disposition: attachment; filename=\"../../etc/x.bin\"\n\nQUJD\n--B--\n")
+
+    def test_decode(self):
+        self.check([
+            ("text part converted, attachment listed", ["mail", "decode"], self.MSG,
+             "Subject: 日\nContent-Type: multipart/mixed; boundary=B\n\n[part 1: text/plain, charset "
+             "iso-2022-jp]\nこん\n[attachment 2: application/octet-stream, \"../../etc/x.bin\", 3 bytes]\n"
+             .encode(), 0, None),
+            ("keep writes the part as in the message", ["mail", "decode", "--attachments", "keep"], self.MSG,
+             None, 0, None),
+            ("broken base64 is kept and the status says so", ["mail", "decode"],
+             b"Content-Transfer-Encoding: base64\n\n@@@\n", b"Content-Transfer-Encoding: base64\n\n[part 1: text/plain, kept as in the "
+             b"message (base64)]\n@@@\n", 1, "warning"),
+            ("save needs a directory", ["mail", "decode", "--attachments", "save"], b"", b"", 2, None),
+        ])
+
+    def test_save_is_safe(self):
+        d = tempfile.mkdtemp()
+        try:
+            for _ in range(2):
+                rc, out, err = run(["mail", "decode", "--attachments", "save", "--dir", d], self.MSG)
+                self.assertEqual(rc, 0, err)
+            self.assertEqual(sorted(os.listdir(d)), ["x-1.bin", "x.bin"])
+            with open(os.path.join(d, "x.bin"), "rb") as f:
+                self.assertEqual(f.read(), b"ABC")
+        finally:
+            shutil.rmtree(d)
+
+
 class UrlTests(Cases):
     def test_url(self):
         self.check([
