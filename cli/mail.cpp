@@ -370,6 +370,43 @@ int DecodeMessages(const Options& o) {
     return kExitOk;
 }
 
+int EncodeMessage(const Options& o) {
+    const Common c = CommonFrom(o);
+    ZRT_MailEncodeOptions mo;
+    ZRT_DefaultMailEncodeOptions(&mo);
+    const HeaderCharset cs = HeaderCharsetFrom(o, "mail encode");
+    if (cs.id != ZRT_ENC_JIS && cs.id != ZRT_ENC_UTF8) UsageFail("mail encode: --charset takes jis or utf8");
+    mo.charset = cs.id;
+    const std::string body = o.Get("body", cs.id == ZRT_ENC_JIS ? "7bit" : "base64");
+    if (body == "7bit") mo.body = ZRT_BODY_7BIT;
+    else if (body == "base64") mo.body = ZRT_BODY_BASE64;
+    else if (body == "qp" || body == "quoted-printable") mo.body = ZRT_BODY_QP;
+    else UsageFail("mail encode: --body takes 7bit, base64 or qp");
+    if (cs.id == ZRT_ENC_UTF8 && mo.body == ZRT_BODY_7BIT)
+        UsageFail("mail encode: a UTF-8 body needs --body base64 or qp");
+    mo.eol = EolFrom(o, "mail encode");
+    InputSet inputs(std::vector<std::string>(o.operands.begin() + 1, o.operands.end()));
+    Output out(c.outputPath);
+    for (std::size_t i = 0; i < inputs.Count(); ++i) {
+        Input in = inputs.Open(i);
+        const std::string text = in.ReadAll();
+        ZRT_Error e{};
+        const std::int64_t n = ZRT_EncodeMail(text.data(), text.size(), &mo, nullptr, 0, &e);
+        if (n < 0) {
+            if (e.kind == ZRT_ERR_UNMAPPABLE)
+                Fail(kExitRefused, in.Name() + Format(": U+%04X cannot be written in %s (--charset utf8 can)",
+                                                      static_cast<unsigned>(e.codePoint), cs.name));
+            Fail(kExitRefused, in.Name() + ": the message is not UTF-8 text");
+        }
+        std::string msg(static_cast<std::size_t>(n) + 1, '\0');
+        ZRT_EncodeMail(text.data(), text.size(), &mo, msg.data(), msg.size(), nullptr);
+        msg.resize(static_cast<std::size_t>(n));
+        out.Write(msg);
+    }
+    out.Commit();
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunMail(int argc, char** argv, int first) {
@@ -389,6 +426,7 @@ int RunMail(int argc, char** argv, int first) {
         return RunHeaders(o, action, 1, "mail");
     }
     if (action == "decode") return DecodeMessages(o);
+    if (action == "encode") return EncodeMessage(o);
     UsageFail(Format("mail: unknown action '%s' (use decode, encode, decode-header or encode-header)",
                      action.c_str()));
 }

@@ -307,6 +307,31 @@ typedef struct ZRT_MailHandler {
  * bad argument, -3 when out of memory. */
 ZRT_API int64_t ZRT_CALL ZRT_ReadMail(const uint8_t* data, size_t len, const ZRT_MailHandler* handler);
 
+#define ZRT_BODY_7BIT 0    /* ISO-2022-JP only: the body as it is (7-bit) */
+#define ZRT_BODY_BASE64 1
+#define ZRT_BODY_QP 2      /* quoted-printable */
+
+typedef struct ZRT_MailEncodeOptions {
+    uint32_t size;         /* sizeof(ZRT_MailEncodeOptions): set by ZRT_DefaultMailEncodeOptions */
+    int32_t charset;       /* ZRT_ENC_JIS (default) or ZRT_ENC_UTF8 */
+    int32_t body;          /* ZRT_BODY_* (default 7bit); UTF-8 needs base64 or quoted-printable */
+    int32_t eol;           /* ZRT_EOL_CRLF (default) or ZRT_EOL_LF */
+} ZRT_MailEncodeOptions;
+
+ZRT_API void ZRT_CALL ZRT_DefaultMailEncodeOptions(ZRT_MailEncodeOptions* options);
+
+/* A UTF-8 message (header fields, a blank line, a text body; a text with
+ * no header section is all body) to one ready to send: fields encoded as
+ * ZRT_EncodeHeader does (MIME-Version, Content-Type and
+ * Content-Transfer-Encoding written anew), the body converted to the
+ * charset and transfer-encoded, lines ending in the chosen line break.
+ * Returns the length of the whole result, written as far as dstSize allows
+ * (NUL-terminated when there is room); -1 when the text is not UTF-8 or
+ * holds a character the charset lacks (*error says which; offset counts
+ * bytes of the body, or characters of a field), -2 for a bad argument. */
+ZRT_API int64_t ZRT_CALL ZRT_EncodeMail(const char* text, size_t len, const ZRT_MailEncodeOptions* options,
+                                        char* dst, size_t dstSize, ZRT_Error* error);
+
 #ifdef __cplusplus
 }
 #endif

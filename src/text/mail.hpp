@@ -59,4 +59,8 @@ struct HeaderEncodeOptions {
 // ZRT_STOPPED with *error set (text not UTF-8, a character the charset lacks).
 std::int32_t EncodeHeader(std::string_view text, const HeaderEncodeOptions& o, std::string& out, ZRT_Error* error);
 
+// A UTF-8 message to one ready to send (see ZRT_EncodeMail).
+std::int32_t EncodeMail(std::string_view text, Enc charset, std::int32_t body, bool crlf, std::string& out,
+                        ZRT_Error* error);
+
 }  // namespace zr::text

@@ -79,4 +79,38 @@ ZRT_API int64_t ZRT_CALL ZRT_EncodeHeader(const char* text, size_t len, const ZR
     }
 }
 
+ZRT_API void ZRT_CALL ZRT_DefaultMailEncodeOptions(ZRT_MailEncodeOptions* options) {
+    if (!options) return;
+    options->size = sizeof(ZRT_MailEncodeOptions);
+    options->charset = ZRT_ENC_JIS;
+    options->body = ZRT_BODY_7BIT;
+    options->eol = ZRT_EOL_CRLF;
+}
+
+ZRT_API int64_t ZRT_CALL ZRT_EncodeMail(const char* text, size_t len, const ZRT_MailEncodeOptions* options,
+                                        char* dst, size_t dstSize, ZRT_Error* error) {
+    if (error) *error = ZRT_Error{};
+    if ((!text && len) || (!dst && dstSize)) return ZRT_BAD_ARGUMENT;
+    ZRT_MailEncodeOptions o;
+    ZRT_DefaultMailEncodeOptions(&o);
+    if (options) {
+        if (options->size < sizeof(ZRT_MailEncodeOptions)) return ZRT_BAD_ARGUMENT;
+        o = *options;
+    }
+    if (o.charset != ZRT_ENC_JIS && o.charset != ZRT_ENC_UTF8) return ZRT_BAD_ARGUMENT;
+    if (o.body < ZRT_BODY_7BIT || o.body > ZRT_BODY_QP) return ZRT_BAD_ARGUMENT;
+    // UTF-8 is 8-bit: it travels in Base64 or quoted-printable only.
+    if (o.charset == ZRT_ENC_UTF8 && o.body == ZRT_BODY_7BIT) return ZRT_BAD_ARGUMENT;
+    if (o.eol != ZRT_EOL_CRLF && o.eol != ZRT_EOL_LF) return ZRT_BAD_ARGUMENT;
+    try {
+        std::string out;
+        if (zt::EncodeMail(std::string_view(text ? text : "", len), static_cast<zt::Enc>(o.charset), o.body,
+                           o.eol == ZRT_EOL_CRLF, out, error) != ZRT_OK)
+            return ZRT_STOPPED;
+        return static_cast<int64_t>(Deliver(out, dst, dstSize));
+    } catch (const std::bad_alloc&) {
+        return ZRT_NO_MEMORY;
+    }
+}
+
 }  // extern "C"

@@ -159,6 +159,27 @@ class MessageRoundTrip(unittest.TestCase):
         self.assertEqual(text.count("data.bin\", 256 bytes]"), 3)
 
 
+class EncodeReadByPython(unittest.TestCase):
+    def test_zrmoji_messages_read_by_python(self):
+        rng = random.Random(822)
+        for args, charset in ((["--charset", "jis"], "iso-2022-jp"), (["--charset", "jis", "--body", "base64"], "iso-2022-jp"),
+                              (["--charset", "utf8"], "utf-8"), (["--charset", "utf8", "--body", "qp"], "utf-8")):
+            for text in subjects(rng, 8):
+                body = (text + " \n") * 2 + "end\n"
+                src = "Subject: %s\nTo: someone@example.jp\n\n%s" % (text, body)
+                with self.subTest(args=args, text=text):
+                    rc, out, err = run(["mail", "encode"] + args, src.encode())
+                    self.assertEqual(rc, 0, err)
+                    self.assertTrue(all(len(l) <= 76 for l in out.split(b"\r\n")[:-1]
+                                        if b"\x1b" not in l), out)
+                    msg = email.message_from_bytes(out, policy=email.policy.default)
+                    want = full_width(text) if charset == "iso-2022-jp" else text
+                    self.assertEqual(str(msg["subject"]), want)
+                    self.assertEqual(msg.get_content_charset(), charset)
+                    got = msg.get_payload(decode=True).decode(charset).replace("\r\n", "\n")
+                    self.assertEqual(got, full_width(body) if charset == "iso-2022-jp" else body)
+
+
 class CPythonHeaders(unittest.TestCase):
     """Every header of CPython's email test messages, decoded by both."""
 

@@ -118,4 +118,56 @@ TEST(MailMessage, Arguments) {
     EXPECT_EQ(ZRT_ReadMail(nullptr, 0, nullptr), 0) << "nothing to read";
 }
 
+struct EncodeCase {
+    int32_t charset;
+    int32_t body;
+    const char* why;
+};
+
+TEST(MailMessage, EncodedMessagesReadBack) {
+    const std::string text = "Subject: 会議のお知らせ\nContent-Type: text/html\n\n本文です。\n" +
+                             std::string(200, 'x') + " \n最後の行\n";
+    const EncodeCase cases[] = {
+        {ZRT_ENC_JIS, ZRT_BODY_7BIT, "ISO-2022-JP as it is"},
+        {ZRT_ENC_JIS, ZRT_BODY_BASE64, "ISO-2022-JP in Base64"},
+        {ZRT_ENC_UTF8, ZRT_BODY_BASE64, "UTF-8 in Base64"},
+        {ZRT_ENC_UTF8, ZRT_BODY_QP, "UTF-8 quoted-printable, a long line and a trailing space"},
+    };
+    for (const auto& c : cases) {
+        ZRT_MailEncodeOptions o;
+        ZRT_DefaultMailEncodeOptions(&o);
+        o.charset = c.charset;
+        o.body = c.body;
+        const int64_t n = ZRT_EncodeMail(text.data(), text.size(), &o, nullptr, 0, nullptr);
+        ASSERT_GT(n, 0) << c.why;
+        std::string mail(static_cast<size_t>(n) + 1, '\0');
+        ZRT_EncodeMail(text.data(), text.size(), &o, mail.data(), mail.size(), nullptr);
+        mail.resize(static_cast<size_t>(n));
+        if (c.body != ZRT_BODY_7BIT) {
+            size_t at = 0, end;
+            while ((end = mail.find("\r\n", at)) != std::string::npos) {
+                EXPECT_LE(end - at, 76u) << c.why;
+                at = end + 2;
+            }
+        }
+        int64_t r = -9;
+        const Seen s = Read(mail, &r);
+        EXPECT_EQ(r, 0) << c.why;
+        ASSERT_EQ(s.parts.size(), 1u) << c.why;
+        std::string want = text.substr(text.find("\n\n") + 2);
+        // Every form ends its lines in CR LF, the default.
+        for (size_t at = 0; (at = want.find('\n', at)) != std::string::npos; at += 2) want.insert(at, "\r");
+        EXPECT_EQ(s.parts[0], "0 text text/html [" + want + "]") << c.why;
+        EXPECT_EQ(s.headers[0], "0 Subject: 会議のお知らせ") << c.why;
+    }
+    ZRT_MailEncodeOptions o;
+    ZRT_DefaultMailEncodeOptions(&o);
+    o.charset = ZRT_ENC_UTF8;
+    EXPECT_EQ(ZRT_EncodeMail("a", 1, &o, nullptr, 0, nullptr), ZRT_BAD_ARGUMENT) << "UTF-8 is not 7-bit";
+    ZRT_Error e{};
+    const std::string emoji = "\n😀\n";
+    EXPECT_EQ(ZRT_EncodeMail(emoji.data(), emoji.size(), nullptr, nullptr, 0, &e), -1);
+    EXPECT_EQ(e.codePoint, 0x1F600u);
+}
+
 }  // namespace
