@@ -94,8 +94,14 @@ bool CharsetToUtf8(const MailCharset& cs, std::string_view in, std::string& out)
         }
         return true;
     }
+    // UTF-8 and ASCII are copied once valid: the converter would drop a
+    // U+FEFF that starts the text, which in a header is a character.
+    if (cs.enc == Enc::kUtf8 || cs.enc == Enc::kAscii) {
+        if (!Validate(cs.enc, reinterpret_cast<const std::uint8_t*>(in.data()), in.size(), true, nullptr)) return false;
+        out.append(in);
+        return true;
+    }
     Options o;
-    // Mail keeps a byte order mark where it is: no special reading of one.
     std::string converted;
     if (!ConvertAll(cs.enc, Enc::kUtf8, in, converted, o)) return false;
     out += converted;
@@ -419,7 +425,13 @@ public:
         std::string utf8;
         for (std::size_t i = from; i < to; ++i) PutUtf8(cps[i], utf8);
         std::string bytes;
-        if (!ConvertAll(Enc::kUtf8, o_.charset, utf8, bytes, Options{})) {
+        if (o_.charset == Enc::kUtf8) {
+            bytes = utf8;
+        } else if (std::find(cps.begin() + static_cast<long>(from), cps.begin() + static_cast<long>(to), kBom) !=
+                       cps.begin() + static_cast<long>(to) ||
+                   !ConvertAll(Enc::kUtf8, o_.charset, utf8, bytes, Options{})) {
+            // U+FEFF has no form in the Japanese charsets (the converter
+            // would drop one that starts a word without a word).
             Unmappable(cps, from, to);
             return false;
         }
@@ -460,7 +472,7 @@ private:
         for (std::size_t i = from; i < to; ++i) {
             std::string one, bytes;
             PutUtf8(cps[i], one);
-            if (!ConvertAll(Enc::kUtf8, o_.charset, one, bytes, Options{})) {
+            if (cps[i] == kBom || !ConvertAll(Enc::kUtf8, o_.charset, one, bytes, Options{})) {
                 error_->codePoint = static_cast<std::uint32_t>(cps[i]);
                 error_->offset = i;  // in characters of the text
                 error_->line = 1;

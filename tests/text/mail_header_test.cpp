@@ -67,6 +67,7 @@ const DecodeCase kDecodeCases[] = {
      "a word that is not UTF-8 kept, its neighbour decoded"},
     {"=?UTF-8?X?abc?=", "=?UTF-8?X?abc?=", 0, "unknown encoding letter: plain text"},
     {"=?UTF-8?Q?" "?=", "", 0, "empty word"},
+    {"=?UTF-8?B?77u/YQ==?=", "\xef\xbb\xbf" "a", 0, "U+FEFF at a word's start is a character"},
     {"100% =? sure", "100% =? sure", 0, "'=?' in plain text"},
     {"\x1b$B$3$s$K$A$O\x1b(B", "こんにちは", ZRT_HDR_RAW_GUESSED, "raw ISO-2022-JP header"},
 };
@@ -152,6 +153,7 @@ TEST(MailHeader, EncodedHeadersDecodeBackWithinTheLimits) {
         {"Subject: " + Repeat("Ｓｈｉｆｔ", 20), ZRT_ENC_SJIS, false, "Shift_JIS words"},
         {"Subject: " + Repeat("ＥＵＣ", 30), ZRT_ENC_EUCJP, true, "EUC-JP Q words"},
         {"To: someone@example.jp", ZRT_ENC_JIS, false, "ASCII stays"},
+        {"Subject: " + Repeat("\xef\xbb\xbf字", 40), ZRT_ENC_UTF8, false, "U+FEFF starting a word is kept"},
     };
     for (const auto& c : cases) {
         for (int32_t eol : {ZRT_EOL_CRLF, ZRT_EOL_LF}) {
