@@ -1,5 +1,7 @@
 // cli/mail.cpp - "zrmoji mail" and the header side of "zrmoji mime": mail
 // headers and whole messages through the text module (zr_text.h).
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -309,11 +311,18 @@ private:
         const std::string ext = dot == std::string::npos || dot == 0 ? "" : base.substr(dot);
         for (int n = 0; n < 10000; ++n) {
             const std::string path = dir_ + "/" + (n ? Format("%s-%d%s", stem.c_str(), n, ext.c_str()) : base);
-            std::FILE* f = std::fopen(path.c_str(), "wbx");
-            if (!f) {
+            // O_EXCL: a file that exists (or appears meanwhile) is never replaced.
+#ifdef O_BINARY
+            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0644);
+#else
+            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+#endif
+            if (fd < 0) {
                 if (errno == EEXIST) continue;
                 Fail(kExitRefused, path + ": " + std::strerror(errno));
             }
+            std::FILE* f = fdopen(fd, "wb");
+            if (!f) Fail(kExitRefused, path + ": " + std::strerror(errno));
             const bool ok = std::fwrite(p.data, 1, p.length, f) == p.length;
             if (std::fclose(f) != 0 || !ok) Fail(kExitRefused, path + ": could not be written");
             return path;

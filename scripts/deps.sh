@@ -7,7 +7,7 @@ want=()
 for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
-    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config locales) ;;
+    test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config locales nkf) ;;
     windows) want+=(g++-mingw-w64-i686 wine wine32:i386) ;;
     fuzz)    want+=(clang libclang-rt-dev) ;;
     valgrind) want+=(valgrind) ;;
