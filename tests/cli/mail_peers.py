@@ -183,16 +183,10 @@ class EncodeReadByPython(unittest.TestCase):
 class CPythonHeaders(unittest.TestCase):
     """Every header of CPython's email test messages, decoded by both."""
 
-    # Where Python and zrmoji differ on purpose.
-    KNOWN = {
-        # Python reads a word in a charset it lacks as bytes it cannot
-        # name; zrmoji keeps such a word as written.
-    }
-
     def test_headers_match_python(self):
         if not os.path.isdir(EMAIL_DATA):
             self.skipTest("no CPython email test data at %s (Debian: libpython3.11-testsuite)" % EMAIL_DATA)
-        compared = differ = 0
+        compared = differ = unfolded = 0
         for name in sorted(os.listdir(EMAIL_DATA)):
             if not name.startswith("msg_"):
                 continue
@@ -200,7 +194,8 @@ class CPythonHeaders(unittest.TestCase):
                 raw = f.read()
             msg = email.message_from_bytes(raw)
             for key, value in msg.items():
-                if not isinstance(value, str) or "\ufffd" in value or "\udc80" <= max(value or " ") :
+                # Raw 8-bit values reach Python as surrogates: nothing to compare.
+                if not isinstance(value, str) or "\ufffd" in value or "\udc80" <= max(value or " "):
                     continue
                 try:
                     want = python_decode(value)
@@ -209,13 +204,17 @@ class CPythonHeaders(unittest.TestCase):
                 rc, out, err = run(["mime", "decode"], (key + ": " + value + "\n").encode("utf-8", "surrogateescape"))
                 got = out.decode("utf-8", "replace").rstrip("\n")
                 compared += 1
-                if got != key + ": " + want and (name, key) not in self.KNOWN:
-                    # Python keeps folding white space that RFC 5322 unfolding removes.
-                    if got.replace(" ", "").replace("\t", "") == (key + ": " + want).replace(" ", "").replace("\t", "").replace("\n", "").replace("\r", ""):
-                        continue
-                    differ += 1
-                    print("%s %s: python %r zrmoji %r" % (name, key, want, got), file=sys.stderr)
-        print("CPython headers compared: %d, differing: %d" % (compared, differ), file=sys.stderr)
+                if got == key + ": " + want:
+                    continue
+                # Listed difference: make_header keeps the line break of a
+                # fold, where RFC 5322 unfolding (zrmoji) removes it.
+                if got == key + ": " + re.sub(r"\r?\n(?=[ \t])", "", want):
+                    unfolded += 1
+                    continue
+                differ += 1
+                print("%s %s: python %r zrmoji %r" % (name, key, want, got), file=sys.stderr)
+        print("CPython headers compared: %d, differing only by unfolding: %d, differing: %d"
+              % (compared, unfolded, differ), file=sys.stderr)
         self.assertGreater(compared, 100)
         self.assertEqual(differ, 0)
 
