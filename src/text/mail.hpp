@@ -24,9 +24,10 @@ struct MailCharset {
 // Case-insensitive; an RFC 2231 language suffix ("utf-8*ja") is dropped.
 MailCharset CharsetFromLabel(std::string_view label) noexcept;
 
-// All of `in` converted at once; false (out holds what came before) when a
-// strict conversion stopped. May throw std::bad_alloc.
-bool ConvertAll(Enc from, Enc to, std::string_view in, std::string& out, const Options& options);
+// All of `in` converted at once; false (out holds what came before, *error
+// the stop) when a strict conversion stopped. May throw std::bad_alloc.
+bool ConvertAll(Enc from, Enc to, std::string_view in, std::string& out, const Options& options,
+                ZRT_Error* error = nullptr);
 // Bytes in a mail charset to UTF-8, strictly; false when they do not read.
 bool CharsetToUtf8(const MailCharset& cs, std::string_view in, std::string& out);
 

@@ -151,26 +151,7 @@ std::int32_t EncodeMail(std::string_view text, Enc charset, std::int32_t body, b
         utf8.push_back(text[i]);
     }
     std::string bytes;
-    Converter c;
-    if (!c.Open(Enc::kUtf8, charset, Options{})) throw std::bad_alloc();
-    {
-        const auto* p = reinterpret_cast<const std::uint8_t*>(utf8.data());
-        std::size_t at = 0;
-        std::uint8_t buf[4096];
-        for (;;) {
-            std::size_t used = 0, wrote = 0;
-            const std::int32_t r = c.Convert(p + at, utf8.size() - at, used, buf, sizeof buf, wrote, true);
-            bytes.append(reinterpret_cast<const char*>(buf), wrote);
-            at += used;
-            if (r == ZRT_MORE_OUTPUT) continue;
-            if (r == ZRT_NO_MEMORY) throw std::bad_alloc();
-            if (r != ZRT_OK) {
-                if (error) *error = c.FirstError();
-                return ZRT_STOPPED;
-            }
-            break;
-        }
-    }
+    if (!ConvertAll(Enc::kUtf8, charset, utf8, bytes, Options{}, error)) return ZRT_STOPPED;
     const char* csName = charset == Enc::kJis ? "ISO-2022-JP" : "UTF-8";
     const char* cteName = body == ZRT_BODY_BASE64 ? "base64" : body == ZRT_BODY_QP ? "quoted-printable" : "7bit";
     out += "MIME-Version: 1.0" + eol;

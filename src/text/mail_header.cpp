@@ -63,7 +63,7 @@ MailCharset CharsetFromLabel(std::string_view label) noexcept {
     return cs;
 }
 
-bool ConvertAll(Enc from, Enc to, std::string_view in, std::string& out, const Options& options) {
+bool ConvertAll(Enc from, Enc to, std::string_view in, std::string& out, const Options& options, ZRT_Error* error) {
     Converter c;
     if (!c.Open(from, to, options)) throw std::bad_alloc();
     std::uint8_t buf[4096];
@@ -76,6 +76,7 @@ bool ConvertAll(Enc from, Enc to, std::string_view in, std::string& out, const O
         at += used;
         if (r == ZRT_MORE_OUTPUT) continue;
         if (r == ZRT_NO_MEMORY) throw std::bad_alloc();
+        if (r != ZRT_OK && error) *error = c.FirstError();
         return r == ZRT_OK;
     }
 }
