@@ -1,6 +1,11 @@
 // cli/mail.cpp - "zrmoji mail" and the header side of "zrmoji mime": mail
 // headers and whole messages through the text module (zr_text.h).
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -312,11 +317,7 @@ private:
         for (int n = 0; n < 10000; ++n) {
             const std::string path = dir_ + "/" + (n ? Format("%s-%d%s", stem.c_str(), n, ext.c_str()) : base);
             // O_EXCL: a file that exists (or appears meanwhile) is never replaced.
-#ifdef O_BINARY
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0644);
-#else
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-#endif
+            const int fd = CreateNew(dir_, path.substr(dir_.size() + 1));
             if (fd < 0) {
                 if (errno == EEXIST) continue;
                 Fail(kExitRefused, path + ": " + std::strerror(errno));
@@ -329,6 +330,25 @@ private:
         }
         Fail(kExitRefused, dir_ + ": no free name for " + base);
     }
+
+#ifdef _WIN32
+    // The directory comes from the command line (the ANSI code page), the
+    // name from the message (UTF-8): each widened from its own.
+    static std::wstring Widen(const std::string& s, unsigned codePage) {
+        const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+        std::wstring w(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+        return w;
+    }
+    static int CreateNew(const std::string& dir, const std::string& name) {
+        const std::wstring path = Widen(dir, CP_ACP) + L"/" + Widen(name, CP_UTF8);
+        return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    }
+#else
+    static int CreateNew(const std::string& dir, const std::string& name) {
+        return open((dir + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    }
+#endif
 
     Output& out_;
     const std::string& name_;
