@@ -235,7 +235,13 @@ public:
             starts.push_back(at + 1);
         starts.push_back(all.size());
         for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
-            const std::string_view m = all.substr(starts[k], starts[k + 1] - starts[k]);
+            std::string_view m = all.substr(starts[k], starts[k + 1] - starts[k]);
+            // The blank line that ends an mbox entry separates; it is not the message's.
+            if (m.size() >= 2 && m.substr(m.size() - 2) == "\n\n") {
+                m.remove_suffix(1);
+            } else if (m.size() >= 4 && m.substr(m.size() - 4) == "\r\n\r\n") {
+                m.remove_suffix(2);
+            }
             std::size_t next;
             const std::string_view from = LineAt(m, 0, next);
             Message(m.substr(next), k, from);
