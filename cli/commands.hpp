@@ -9,6 +9,7 @@ int RunConv(int argc, char** argv, int first);
 int RunBase64(int argc, char** argv, int first);
 int RunQuotedPrintable(int argc, char** argv, int first);
 int RunMime(int argc, char** argv, int first);
+int RunMail(int argc, char** argv, int first);
 int RunUrl(int argc, char** argv, int first);
 int RunEbcdic(int argc, char** argv, int first);
 int RunTable(int argc, char** argv, int first);

@@ -26,6 +26,7 @@ constexpr char kOverview[] =
     "  b64     Base64 encode or decode, plain or with a Japanese charset\n"
     "  qp      Quoted-Printable encode or decode, plain or with a charset\n"
     "  mime    decode or encode MIME header words (=?ISO-2022-JP?B?...?=)\n"
+    "  mail    decode whole messages and mailboxes, encode messages and headers\n"
     "  url     percent-encode or decode URLs, detect their encoding\n"
     "  ebcdic  convert to or from EBCDIC\n"
     "  table   look codes up in a code-table file, or map text through it\n"
@@ -186,19 +187,66 @@ constexpr char kQp[] =
     "  echo 'テスト' | zrmoji qp encode --charset utf8\n";
 
 constexpr char kMime[] =
-    "usage: zrmoji mime decode|encode [--charset CS] [--text T] [FILE...]\n"
+    "usage: zrmoji mime decode [--text T] [FILE...]\n"
+    "       zrmoji mime encode [--charset CS] [--q] [--eol crlf|lf] [--text T] [FILE...]\n"
     "\n"
-    "decode: each line is a header such as a Subject; its encoded words\n"
-    "(=?ISO-2022-JP?B?...?=, =?Shift_JIS?Q?...?=, =?EUC-JP?..., =?UTF-8?...)\n"
-    "are decoded and the text around them is kept. The text is written as\n"
-    "UTF-8 unless --text sjis|utf16.\n"
-    "encode: each line of text becomes encoded words in --charset (jis by\n"
-    "default), in Base64, each word at most 75 characters, separated by a\n"
-    "space.\n"
+    "decode: each header field (a line, with the lines starting with white\n"
+    "space that continue it) is unfolded and its encoded words are decoded\n"
+    "(B and Q; ISO-2022-JP, Shift_JIS, cp932, EUC-JP, UTF-8, UTF-7, US-ASCII,\n"
+    "ISO-8859-1; a language suffix as in =?UTF-8*ja?...?= is accepted). White\n"
+    "space between two words is dropped, elsewhere kept. A word in an unknown\n"
+    "charset or a malformed one stays as written, with a warning naming the\n"
+    "line; everything is written and the exit status is 1. Unencoded 8-bit\n"
+    "text is read in a guessed encoding (-v says so). Output is UTF-8 unless\n"
+    "--text sjis|utf16.\n"
+    "encode: each line of text (\"Subject: ...\" keeps its field name) becomes\n"
+    "a header: the words that are not ASCII become encoded words in --charset\n"
+    "(jis, the default, sjis, euc or utf8), Base64 unless --q, each word at\n"
+    "most 75 characters and whole in itself, lines at most 76 characters,\n"
+    "folded with CR LF (--eol lf: LF) and a space. Half-width katakana become\n"
+    "full-width in ISO-2022-JP.\n"
     "\n"
     "examples:\n"
     "  echo 'Subject: =?ISO-2022-JP?B?GyRCJDMkcyRLJEEkTxsoQg==?=' | zrmoji mime decode\n"
-    "  echo '会議のお知らせ' | zrmoji mime encode\n";
+    "  echo 'Subject: 会議のお知らせ' | zrmoji mime encode --eol lf\n"
+    "  echo 'Subject: 会議' | zrmoji mime encode --charset utf8 --q\n";
+
+constexpr char kMail[] =
+    "usage: zrmoji mail decode [--attachments list|keep|save] [--dir DIR] [FILE...]\n"
+    "       zrmoji mail encode [--charset jis|utf8] [--body 7bit|base64|qp] [--eol crlf|lf] [FILE...]\n"
+    "       zrmoji mail decode-header [--text T] [FILE...]\n"
+    "       zrmoji mail encode-header [--charset CS] [--q] [--eol crlf|lf] [FILE...]\n"
+    "\n"
+    "decode: each FILE is a message (RFC 5322) or an mbox (starting with a\n"
+    "'From ' line; each message is read, its 'From ' line kept). Written as\n"
+    "UTF-8: the headers decoded (see 'zrmoji mime --help'), then the bodies,\n"
+    "decoded by Content-Transfer-Encoding (7bit, 8bit, binary, base64,\n"
+    "quoted-printable) and converted from their charset (ISO-2022-JP,\n"
+    "Shift_JIS, EUC-JP, UTF-8, ...; guessed when missing or wrong, -v says\n"
+    "so). Multipart bodies are walked to any depth, attached messages read as\n"
+    "messages; each part gets a '[part N: type]' line. Other parts are\n"
+    "listed ('--attachments list', the default), written as they stand in\n"
+    "the message ('keep'), or saved in DIR ('save --dir DIR': the file name\n"
+    "from the message without directories, '-1', '-2' added rather than\n"
+    "overwriting). A piece that does not decode is written as it was, with a\n"
+    "warning naming the line; the exit status is then 1.\n"
+    "\n"
+    "encode: a UTF-8 message (header fields, a blank line, the body) becomes\n"
+    "one ready to send: fields encoded as 'mime encode' does, MIME-Version,\n"
+    "Content-Type (the text subtype kept, the charset set) and\n"
+    "Content-Transfer-Encoding written, the body in ISO-2022-JP as 7bit (the\n"
+    "default; --body base64|qp on request) or in UTF-8 (--charset utf8) as\n"
+    "base64 (the default) or qp. Lines end in CR LF (--eol lf: LF); base64\n"
+    "and qp lines stay within 76 characters, 7bit lines are kept as written.\n"
+    "\n"
+    "decode-header and encode-header are 'mime decode' and 'mime encode'.\n"
+    "\n"
+    "examples:\n"
+    "  zrmoji mail decode old-mailbox.mbox > readable.txt\n"
+    "  zrmoji mail decode --attachments save --dir parts message.eml\n"
+    "  zrmoji mail encode draft.txt > ready.eml\n"
+    "  zrmoji mail encode --charset utf8 --body qp --eol lf draft.txt\n"
+    "  echo 'Subject: 会議のお知らせ' | zrmoji mail encode-header --eol lf\n";
 
 constexpr char kUrl[] =
     "usage: zrmoji url encode|decode|detect|scheme [--charset CS] [--text T] [FILE...]\n"
@@ -253,6 +301,7 @@ void PrintHelp(const char* command) {
                        : c == "b64"    ? kB64
                        : c == "qp"     ? kQp
                        : c == "mime"   ? kMime
+                       : c == "mail"   ? kMail
                        : c == "url"    ? kUrl
                        : c == "ebcdic" ? kEbcdic
                        : c == "table"  ? kTable
@@ -287,6 +336,7 @@ int main(int argc, char** argv) {
     else if (cmd == "b64" || cmd == "base64") run = RunBase64;
     else if (cmd == "qp") run = RunQuotedPrintable;
     else if (cmd == "mime") run = RunMime;
+    else if (cmd == "mail") run = RunMail;
     else if (cmd == "url") run = RunUrl;
     else if (cmd == "ebcdic") run = RunEbcdic;
     else if (cmd == "table") run = RunTable;

@@ -204,6 +204,137 @@ ZRT_API uint32_t ZRT_CALL ZRT_VariantToCp932(uint32_t codePoint);
 /* The JIS form of a code page 932-form character, anything else unchanged. */
 ZRT_API uint32_t ZRT_CALL ZRT_VariantToJis(uint32_t codePoint);
 
+
+/* ---- Mail headers ------------------------------------------------------ */
+
+/* What ZRT_DecodeHeader tells about a piece of the header it could not
+ * decode as such; the piece is kept as written (or read as said). */
+#define ZRT_HDR_UNKNOWN_CHARSET 1  /* an encoded word in a charset not known here: kept as written */
+#define ZRT_HDR_MALFORMED_WORD 2   /* an encoded word that does not decode: kept as written */
+#define ZRT_HDR_RAW_GUESSED 3      /* unencoded 8-bit or escape-coded text, read in a guessed encoding */
+#define ZRT_HDR_RAW_UNREADABLE 4   /* unencoded text no encoding reads: U+FFFD for what does not */
+
+/* Called once per problem; offset and length are in bytes of src. */
+typedef void (ZRT_CALL* ZRT_HeaderIssueFn)(void* user, int32_t kind, size_t offset, size_t length);
+
+/* Decodes a header field ("Subject: ...") or its value, folded or not
+ * (RFC 5322), to UTF-8: a line break followed by white space is removed,
+ * encoded words (RFC 2047, B and Q, RFC 2231 language suffixes) are
+ * decoded, white space between two adjacent encoded words is dropped and
+ * kept elsewhere. Charsets: ISO-2022-JP, Shift_JIS / cp932 / Windows-31J,
+ * EUC-JP, UTF-8, UTF-7, US-ASCII, ISO-8859-1 (names case-insensitive).
+ * Writes at most dstSize bytes (NUL-terminated when there is room) and
+ * returns the length of the whole result (dst NULL, dstSize 0 to measure).
+ * fn (may be NULL) hears of every piece kept as written. */
+ZRT_API size_t ZRT_CALL ZRT_DecodeHeader(const char* src, size_t srcLen, char* dst, size_t dstSize,
+                                         ZRT_HeaderIssueFn fn, void* user);
+
+typedef struct ZRT_HeaderOptions {
+    uint32_t size;    /* sizeof(ZRT_HeaderOptions): set by ZRT_DefaultHeaderOptions */
+    int32_t charset;  /* ZRT_ENC_JIS (default), ZRT_ENC_UTF8, ZRT_ENC_SJIS or ZRT_ENC_EUCJP */
+    int32_t q;        /* nonzero: Q encoding; default B */
+    int32_t eol;      /* folds: ZRT_EOL_CRLF (default) or ZRT_EOL_LF */
+    int32_t field;    /* nonzero (default): text that starts "Name:" keeps the name as written */
+} ZRT_HeaderOptions;
+
+ZRT_API void ZRT_CALL ZRT_DefaultHeaderOptions(ZRT_HeaderOptions* options);
+
+/* UTF-8 text (a field "Subject: ..." or a value) to a header: the words
+ * that need it become encoded words of at most 75 characters, each whole
+ * in itself (an ISO-2022-JP word ends in ASCII, no character is split),
+ * on lines of at most 76 characters where the text allows, folded with the
+ * chosen line break and one space. ASCII stays as it is; half-width
+ * katakana become full-width in ISO-2022-JP. No line break is written
+ * after the last line. Writes at most dstSize bytes (NUL-terminated when
+ * there is room) and returns the length of the whole result; -1 when the
+ * text is not UTF-8 or holds a character the charset lacks (*error, which
+ * may be NULL, says which: codePoint, offset in characters), -2 for a bad
+ * argument. */
+ZRT_API int64_t ZRT_CALL ZRT_EncodeHeader(const char* text, size_t len, const ZRT_HeaderOptions* options,
+                                          char* dst, size_t dstSize, ZRT_Error* error);
+
+/* ---- Mail messages ------------------------------------------------------ */
+
+#define ZRT_PART_TEXT 1        /* a text part: its body converted to UTF-8 */
+#define ZRT_PART_ATTACHMENT 2  /* any other leaf part: its body decoded to bytes */
+
+/* Problems the message reader reports (the piece concerned is kept as it
+ * was in the message, never dropped). */
+#define ZRT_MAIL_HEADER_WORD 1     /* a header's encoded word kept as written */
+#define ZRT_MAIL_BAD_TRANSFER 2    /* a body that its Content-Transfer-Encoding does not decode */
+#define ZRT_MAIL_UNREADABLE_TEXT 3 /* a text body no encoding reads */
+#define ZRT_MAIL_NO_END 4          /* a multipart body whose boundary never closes it */
+#define ZRT_MAIL_GUESSED 5         /* notice only: a text part's charset was missing or wrong, guessed */
+
+typedef struct ZRT_MailPart {
+    int32_t kind;                  /* ZRT_PART_* */
+    int32_t depth;                 /* 0: the message's own body; 1: a part of it, ... */
+    const char* contentType;       /* lower case, "text/plain" when the part names none */
+    const char* charset;           /* the charset parameter as written, "" when none */
+    const char* transferEncoding;  /* lower case, "7bit" when none */
+    const char* filename;          /* UTF-8, from RFC 2231 or RFC 2047 parameters; "" when none */
+    int32_t encoding;              /* text: the ZRT_ENC_* it was read in (ISO-8859-1 reads as
+                                      ZRT_ENC_NONE); NONE when kept as it was */
+    int32_t guessed;               /* text: nonzero when the encoding was guessed */
+    int32_t problem;               /* 0, or the ZRT_MAIL_* that kept the body as it was */
+    const uint8_t* data;           /* text: UTF-8; attachment: decoded bytes; problem: as in the message */
+    size_t length;
+    const uint8_t* raw;            /* the body as it stands in the message (still transfer-encoded) */
+    size_t rawLength;
+} ZRT_MailPart;
+
+typedef struct ZRT_MailHandler {
+    uint32_t size;  /* sizeof(ZRT_MailHandler) */
+    void* user;
+    /* A message starts: its index in the input, its byte offset, and the
+     * mbox "From " line (without its line break; NULL, 0 when none). */
+    void (ZRT_CALL* message)(void* user, uint64_t index, uint64_t offset, const char* fromLine, size_t fromLen);
+    /* A header field, its value decoded to UTF-8; `part` is nonzero for the
+     * headers of a MIME part, zero for those of a message (or of a message
+     * inside one, at depth > 0). */
+    void (ZRT_CALL* header)(void* user, int32_t depth, int32_t part, const char* name, size_t nameLen,
+                            const char* value, size_t valueLen);
+    void (ZRT_CALL* part)(void* user, const ZRT_MailPart* part);
+    /* A problem (ZRT_MAIL_*) at a byte offset of the input, with a short
+     * UTF-8 description. */
+    void (ZRT_CALL* issue)(void* user, int32_t kind, uint64_t offset, const char* detail);
+} ZRT_MailHandler;
+
+/* Reads one RFC 5322 message, or an mbox (input starting with "From "), in
+ * full: headers decoded as ZRT_DecodeHeader does, bodies decoded by their
+ * Content-Transfer-Encoding (7bit, 8bit, binary, base64, quoted-printable),
+ * text parts converted from their charset (guessed when it is missing or
+ * does not fit), multipart walked to any depth, message/rfc822 parts read
+ * as messages. Every callback may be NULL. Returns the number of problems
+ * met (0: everything decoded; ZRT_MAIL_GUESSED does not count), -2 for a
+ * bad argument, -3 when out of memory. */
+ZRT_API int64_t ZRT_CALL ZRT_ReadMail(const uint8_t* data, size_t len, const ZRT_MailHandler* handler);
+
+#define ZRT_BODY_7BIT 0    /* ISO-2022-JP only: the body as it is (7-bit) */
+#define ZRT_BODY_BASE64 1
+#define ZRT_BODY_QP 2      /* quoted-printable */
+
+typedef struct ZRT_MailEncodeOptions {
+    uint32_t size;         /* sizeof(ZRT_MailEncodeOptions): set by ZRT_DefaultMailEncodeOptions */
+    int32_t charset;       /* ZRT_ENC_JIS (default) or ZRT_ENC_UTF8 */
+    int32_t body;          /* ZRT_BODY_* (default 7bit); UTF-8 needs base64 or quoted-printable */
+    int32_t eol;           /* ZRT_EOL_CRLF (default) or ZRT_EOL_LF */
+} ZRT_MailEncodeOptions;
+
+ZRT_API void ZRT_CALL ZRT_DefaultMailEncodeOptions(ZRT_MailEncodeOptions* options);
+
+/* A UTF-8 message (header fields, a blank line, a text body; a text with
+ * no header section is all body) to one ready to send: fields encoded as
+ * ZRT_EncodeHeader does (MIME-Version, Content-Type and
+ * Content-Transfer-Encoding written anew), the body converted to the
+ * charset and transfer-encoded, lines ending in the chosen line break.
+ * Returns the length of the whole result, written as far as dstSize allows
+ * (NUL-terminated when there is room); -1 when the text is not UTF-8 or
+ * holds a character the charset lacks (*error says which; offset counts
+ * bytes of the body, or characters of a field), -2 for a bad argument. */
+ZRT_API int64_t ZRT_CALL ZRT_EncodeMail(const char* text, size_t len, const ZRT_MailEncodeOptions* options,
+                                        char* dst, size_t dstSize, ZRT_Error* error);
+
 #ifdef __cplusplus
 }
 #endif

@@ -8,9 +8,10 @@ for job in "$@"; do
   case "$job" in
     build)   want+=(cmake ninja-build g++ python3) ;;
     test)    want+=(cmake ninja-build g++ python3 googletest libgtest-dev pkg-config doxygen man-db locales
-                    python3-setuptools python3-pytest python3-venv)
-             # CPython's CJK codec test data, which the Python package's
-             # codecs are compared on (skipped where it is missing).
+                    nkf python3-setuptools python3-pytest python3-venv)
+             # CPython's CJK codec and email test data, which the Python
+             # package's codecs and the mail commands are compared on
+             # (skipped where it is missing).
              pyver=$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])' 2>/dev/null || true)
              [ -n "$pyver" ] && want+=("libpython$pyver-testsuite") ;;
     docs)    want+=(cmake ninja-build g++ python3 doxygen man-db) ;;

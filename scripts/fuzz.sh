@@ -23,7 +23,8 @@ ninja -C "$build" -j "$jobs" -k 0 fuzz_all >"$build/build.log" 2>&1 || true
 if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets <"$build/fuzz_targets.txt"; fi
 expected=(fuzz_sjis_unicode fuzz_jis fuzz_euc fuzz_pivots fuzz_utf8_utf7 fuzz_ebcdic fuzz_base64
           fuzz_base64_charset fuzz_qp fuzz_qp_charset fuzz_url_tests fuzz_url_decode fuzz_url_encode
-          fuzz_codetable_load fuzz_codetable_lookup fuzz_too_small fuzz_text_guess fuzz_text_readers)
+          fuzz_codetable_load fuzz_codetable_lookup fuzz_too_small fuzz_text_guess fuzz_text_readers
+          fuzz_mail_header fuzz_mail_message)
 [ $# -gt 0 ] || targets=("${expected[@]}")
 
 fail=0

@@ -415,6 +415,78 @@ class MimeTests(Cases):
                 self.assertEqual(run(["mime", "decode"], words)[1], text)
 
 
+class MailTests(Cases):
+    def test_header_failures_of_real_mail(self):
+        self.check([
+            ("a folded header is one line", ["mime", "decode"],
+             b"Subject: =?UTF-8?B?5pel?=\r\n =?UTF-8?B?5pys?= and\r\n\tmore\r\nTo: x\r\n",
+             "Subject: 日本 and\tmore\nTo: x\n".encode(), 0, None),
+            ("an ISO-8859-1 word among Japanese ones", ["mime", "decode"],
+             b"From: =?ISO-8859-1?Q?Andr=E9?= <a@b>\n", "From: André <a@b>\n".encode(), 0, None),
+            ("'=' that starts no escape is literal", ["mail", "decode-header"],
+             b"X: =?utf-8?q?=somevalue?=\n", b"X: =somevalue\n", 0, None),
+            ("a malformed word is kept, the rest written", ["mime", "decode"],
+             b"A: =?UTF-8?B?5p!l?= x\nB: =?UTF-8?B?5pel?=\n",
+             "A: =?UTF-8?B?5p!l?= x\nB: 日\n".encode(), 1, "line 1: warning"),
+            ("the line of the warning counts continuation lines", ["mime", "decode"],
+             b"A: x\n y\nB: =?koi8-r?B?QUJD?=\n", None, 1, "line 3"),
+        ])
+
+    def test_encoded_headers(self):
+        subject = "Subject: " + "会議のお知らせ、ｶﾀｶﾅと English words 混在。" * 4
+        for args, nl in ((["mime", "encode"], b"\r\n"), (["mail", "encode-header", "--eol", "lf"], b"\n")):
+            with self.subTest(args=args):
+                rc, enc, err = run(args, subject.encode() + b"\n")
+                self.assertEqual(rc, 0, err)
+                self.assertTrue(enc.startswith(b"Subject: =?ISO-2022-JP?B?"), enc)
+                lines = enc.split(nl)
+                self.assertGreater(len(lines), 3)
+                self.assertTrue(all(len(l) <= 76 and b"\r" not in l and b"\n" not in l for l in lines), enc)
+                rc, dec, err = run(["mime", "decode"], enc)
+                want = subject.replace("ｶﾀｶﾅ", "カタカナ")
+                self.assertEqual(dec.decode(), want + "\n")
+        rc, enc, err = run(["mime", "encode", "--charset", "utf8", "--q", "--eol", "lf"], "Re: 日 本\n".encode())
+        self.assertEqual(enc, b"Re: =?UTF-8?Q?=E6=97=A5_=E6=9C=AC?=\n")
+        self.check([
+            ("ASCII stays", ["mime", "encode"], b"To: a@example.jp\n", b"To: a@example.jp\r\n", 0, None),
+            ("emoji has no ISO-2022-JP form", ["mime", "encode"], "S: 😀\n".encode(), None, 1, "U+1F600"),
+            ("unknown --eol", ["mime", "encode", "--eol", "cr"], b"", b"", 2, None),
+        ])
+
+
+class MailDecodeTests(Cases):
+    MSG = (b"Subject: =?UTF-8?B?5pel?=\nContent-Type: multipart/mixed; boundary=B\n\n--B\n"
+           b"Content-Type: text/plain; charset=iso-2022-jp\n\n\x1b$B$3$s\x1b(B\n--B\n"
+           b"Content-Type: application/octet-stream\nContent-Transfer-Encoding: base64\n"
+           b"Content-Disposition: attachment; filename=\"../../etc/x.bin\"\n\nQUJD\n--B--\n")
+
+    def test_decode(self):
+        self.check([
+            ("text part converted, attachment listed", ["mail", "decode"], self.MSG,
+             "Subject: 日\nContent-Type: multipart/mixed; boundary=B\n\n[part 1: text/plain, charset "
+             "iso-2022-jp]\nこん\n[attachment 2: application/octet-stream, \"../../etc/x.bin\", 3 bytes]\n"
+             .encode(), 0, None),
+            ("keep writes the part as in the message", ["mail", "decode", "--attachments", "keep"], self.MSG,
+             None, 0, None),
+            ("broken base64 is kept and the status says so", ["mail", "decode"],
+             b"Content-Transfer-Encoding: base64\n\n@@@\n", b"Content-Transfer-Encoding: base64\n\n[part 1: text/plain, kept as in the "
+             b"message (base64)]\n@@@\n", 1, "warning"),
+            ("save needs a directory", ["mail", "decode", "--attachments", "save"], b"", b"", 2, None),
+        ])
+
+    def test_save_is_safe(self):
+        d = tempfile.mkdtemp()
+        try:
+            for _ in range(2):
+                rc, out, err = run(["mail", "decode", "--attachments", "save", "--dir", d], self.MSG)
+                self.assertEqual(rc, 0, err)
+            self.assertEqual(sorted(os.listdir(d)), ["x-1.bin", "x.bin"])
+            with open(os.path.join(d, "x.bin"), "rb") as f:
+                self.assertEqual(f.read(), b"ABC")
+        finally:
+            shutil.rmtree(d)
+
+
 class UrlTests(Cases):
     def test_url(self):
         self.check([
@@ -584,7 +656,7 @@ class TableTests(unittest.TestCase):
 
 class UsageTests(Cases):
     def test_help_and_version(self):
-        for cmd in ("conv", "b64", "qp", "mime", "url", "ebcdic", "table"):
+        for cmd in ("conv", "b64", "qp", "mime", "mail", "url", "ebcdic", "table"):
             with self.subTest(cmd=cmd):
                 rc, out, _ = run([cmd, "--help"])
                 self.assertEqual(rc, 0)

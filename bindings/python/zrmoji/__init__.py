@@ -817,3 +817,6 @@ for _c in (ConversionError, Converter, Guess):
 del _c
 
 codecs.register(_codecs.search)
+
+# Mail headers and messages, as `zrmoji mail` reads and writes them.
+from . import mail  # noqa: E402  (needs the libraries loaded above)

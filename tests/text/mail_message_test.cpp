@@ -1,0 +1,173 @@
+// mail_message_test.cpp - the message reader through the C API: what each
+// kind of message hands to the callbacks.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zr_text.h"
+
+namespace {
+
+struct Seen {
+    std::vector<std::string> froms, headers, parts, issues;
+};
+
+std::string Describe(const ZRT_MailPart& p) {
+    std::string s = std::to_string(p.depth) + (p.kind == ZRT_PART_TEXT ? " text " : " file ") + p.contentType;
+    if (*p.filename) s += std::string(" name=") + p.filename;
+    if (p.guessed) s += " guessed";
+    if (p.problem) s += " problem=" + std::to_string(p.problem);
+    s += " [" + std::string(reinterpret_cast<const char*>(p.data), p.length) + "]";
+    return s;
+}
+
+Seen Read(const std::string& mail, int64_t* result = nullptr) {
+    Seen s;
+    ZRT_MailHandler h{};
+    h.size = sizeof h;
+    h.user = &s;
+    h.message = [](void* u, uint64_t, uint64_t, const char* from, size_t n) {
+        static_cast<Seen*>(u)->froms.push_back(from ? std::string(from, n) : "-");
+    };
+    h.header = [](void* u, int32_t depth, int32_t part, const char* name, size_t nl, const char* v, size_t vl) {
+        static_cast<Seen*>(u)->headers.push_back(std::to_string(depth) + (part ? "p " : " ") + std::string(name, nl) +
+                                                 ": " + std::string(v, vl));
+    };
+    h.part = [](void* u, const ZRT_MailPart* p) { static_cast<Seen*>(u)->parts.push_back(Describe(*p)); };
+    h.issue = [](void* u, int32_t kind, uint64_t, const char*) {
+        static_cast<Seen*>(u)->issues.push_back(std::to_string(kind));
+    };
+    const int64_t r = ZRT_ReadMail(reinterpret_cast<const uint8_t*>(mail.data()), mail.size(), &h);
+    if (result) *result = r;
+    return s;
+}
+
+struct MessageCase {
+    std::string mail;
+    std::vector<std::string> parts;
+    int64_t problems;
+    const char* why;
+};
+
+const std::string kJisBody = "\x1b$B$3$s$K$A$O\x1b(B\n";
+
+TEST(MailMessage, BodiesAndParts) {
+    const MessageCase cases[] = {
+        {"Subject: a\n\nplain\n", {"0 text text/plain [plain\n]"}, 0, "no MIME headers: ASCII text"},
+        {"Content-Type: text/plain; charset=ISO-2022-JP\n\n" + kJisBody, {"0 text text/plain [こんにちは\n]"}, 0,
+         "ISO-2022-JP body"},
+        {"Content-Type: text/plain; charset=\"utf-8\"\r\nContent-Transfer-Encoding: base64\r\n\r\n5pel5pys\r\n",
+         {"0 text text/plain [日本]"}, 0, "base64 UTF-8, CRLF lines"},
+        {"Content-Type: text/plain; charset=shift_jis\nContent-Transfer-Encoding: quoted-printable\n\n=93=FA=\n=96=7B\n",
+         {"0 text text/plain [日本\n]"}, 0, "quoted-printable Shift_JIS with a soft break"},
+        {"Content-Type: text/plain; charset=us-ascii\n\n\xc6\xfc\xcb\xdc\xb8\xec\xa4\xc7\xa4\xb9\n",
+         {"0 text text/plain guessed [日本語です\n]"}, 0, "wrong label: guessed"},
+        {"Content-Type: text/plain\nContent-Transfer-Encoding: base64\n\n!!!\n",
+         {"0 text text/plain problem=2 [!!!\n]"}, 1, "broken base64 kept as it was"},
+        {"Content-Type: multipart/mixed; boundary=XX\n\npreamble\n--XX\n\nfirst\n--XX\n"
+         "Content-Type: text/plain; charset=euc-jp\n\n\xc6\xfc\n--XX--\nepilogue\n",
+         {"1 text text/plain [first]", "1 text text/plain [日]"}, 0, "multipart, preamble and epilogue left out"},
+        {"Content-Type: multipart/mixed; boundary=\"a b\"\n\n--a b\nContent-Type: multipart/alternative; boundary=in\n\n"
+         "--in\n\nx\n--in\nContent-Type: text/html\n\n<b>y</b>\n--in--\n--a b\n"
+         "Content-Type: application/pdf; name=\"=?UTF-8?B?5pel?=.pdf\"\nContent-Transfer-Encoding: base64\n\nQUJD\n--a b--\n",
+         {"2 text text/plain [x]", "2 text text/html [<b>y</b>]", "1 file application/pdf name=日.pdf [ABC]"}, 0,
+         "nested multipart, quoted boundary, RFC 2047 file name"},
+        {"Content-Type: multipart/mixed; boundary=B\n\n--B\nContent-Disposition: attachment;\n"
+         " filename*0*=utf-8''%E6%97%A5; filename*1=.txt\n\nnot shown as text\n--B--\n",
+         {"1 file text/plain name=日.txt [not shown as text]"}, 0, "RFC 2231 continuation, attachment text"},
+        {"Content-Type: multipart/mixed; boundary=B\n\n--B\n\nunclosed\n",
+         {"1 text text/plain [unclosed\n]"}, 1, "missing closing boundary"},
+        {"Content-Type: multipart/mixed; boundary=B\n\nno parts at all\n", {"0 text text/plain [no parts at all\n]"}, 1,
+         "no boundary line at all"},
+        {"Content-Type: message/rfc822\n\nSubject: inner\n\ninner body\n", {"1 text text/plain [inner body\n]"}, 0,
+         "an attached message is read as one"},
+    };
+    for (const auto& c : cases) {
+        int64_t r = -9;
+        const Seen s = Read(c.mail, &r);
+        EXPECT_EQ(s.parts, c.parts) << c.why;
+        EXPECT_EQ(r, c.problems) << c.why;
+    }
+}
+
+TEST(MailMessage, HeadersDecodedAndMarked) {
+    const Seen s = Read("Subject: =?ISO-2022-JP?B?GyRCJDMkcyRLJEEkTxsoQg==?=\n x\nContent-Type: multipart/mixed;"
+                        " boundary=B\n\n--B\nContent-Type: text/plain; name==?koi8-r?B?QUJD?=\n\nt\n--B--\n");
+    const std::vector<std::string> want = {"0 Subject: こんにちは x", "0 Content-Type: multipart/mixed; boundary=B",
+                                           "1p Content-Type: text/plain; name==?koi8-r?B?QUJD?="};
+    EXPECT_EQ(s.headers, want);
+    EXPECT_EQ(s.issues, std::vector<std::string>{"1"}) << "the unknown charset word is reported";
+}
+
+TEST(MailMessage, MboxSplitsAtFromLines) {
+    const Seen s = Read("From a@b Mon Jan  1 00:00:00 2026\nSubject: 1\n\none\n\n"
+                        "From c@d Tue Jan  2 00:00:00 2026\nSubject: 2\n\ntwo\nFrom here on\n");
+    EXPECT_EQ(s.froms, (std::vector<std::string>{"From a@b Mon Jan  1 00:00:00 2026",
+                                                 "From c@d Tue Jan  2 00:00:00 2026", "From here on"}));
+    ASSERT_EQ(s.parts.size(), 3u);
+    EXPECT_EQ(s.parts[0], "0 text text/plain [one\n]") << "the separating blank line is not the message's";
+}
+
+TEST(MailMessage, Arguments) {
+    EXPECT_EQ(ZRT_ReadMail(nullptr, 3, nullptr), ZRT_BAD_ARGUMENT);
+    ZRT_MailHandler h{};
+    h.size = 4;
+    EXPECT_EQ(ZRT_ReadMail(reinterpret_cast<const uint8_t*>("x"), 1, &h), ZRT_BAD_ARGUMENT) << "a struct too short";
+    EXPECT_EQ(ZRT_ReadMail(nullptr, 0, nullptr), 0) << "nothing to read";
+}
+
+struct EncodeCase {
+    int32_t charset;
+    int32_t body;
+    const char* why;
+};
+
+TEST(MailMessage, EncodedMessagesReadBack) {
+    const std::string text = "Subject: 会議のお知らせ\nContent-Type: text/html\n\n本文です。\n" +
+                             std::string(200, 'x') + " \n最後の行\n";
+    const EncodeCase cases[] = {
+        {ZRT_ENC_JIS, ZRT_BODY_7BIT, "ISO-2022-JP as it is"},
+        {ZRT_ENC_JIS, ZRT_BODY_BASE64, "ISO-2022-JP in Base64"},
+        {ZRT_ENC_UTF8, ZRT_BODY_BASE64, "UTF-8 in Base64"},
+        {ZRT_ENC_UTF8, ZRT_BODY_QP, "UTF-8 quoted-printable, a long line and a trailing space"},
+    };
+    for (const auto& c : cases) {
+        ZRT_MailEncodeOptions o;
+        ZRT_DefaultMailEncodeOptions(&o);
+        o.charset = c.charset;
+        o.body = c.body;
+        const int64_t n = ZRT_EncodeMail(text.data(), text.size(), &o, nullptr, 0, nullptr);
+        ASSERT_GT(n, 0) << c.why;
+        std::string mail(static_cast<size_t>(n) + 1, '\0');
+        ZRT_EncodeMail(text.data(), text.size(), &o, mail.data(), mail.size(), nullptr);
+        mail.resize(static_cast<size_t>(n));
+        if (c.body != ZRT_BODY_7BIT) {
+            size_t at = 0, end;
+            while ((end = mail.find("\r\n", at)) != std::string::npos) {
+                EXPECT_LE(end - at, 76u) << c.why;
+                at = end + 2;
+            }
+        }
+        int64_t r = -9;
+        const Seen s = Read(mail, &r);
+        EXPECT_EQ(r, 0) << c.why;
+        ASSERT_EQ(s.parts.size(), 1u) << c.why;
+        std::string want = text.substr(text.find("\n\n") + 2);
+        // Every form ends its lines in CR LF, the default.
+        for (size_t at = 0; (at = want.find('\n', at)) != std::string::npos; at += 2) want.insert(at, "\r");
+        EXPECT_EQ(s.parts[0], "0 text text/html [" + want + "]") << c.why;
+        EXPECT_EQ(s.headers[0], "0 Subject: 会議のお知らせ") << c.why;
+    }
+    ZRT_MailEncodeOptions o;
+    ZRT_DefaultMailEncodeOptions(&o);
+    o.charset = ZRT_ENC_UTF8;
+    EXPECT_EQ(ZRT_EncodeMail("a", 1, &o, nullptr, 0, nullptr), ZRT_BAD_ARGUMENT) << "UTF-8 is not 7-bit";
+    ZRT_Error e{};
+    const std::string emoji = "\n😀\n";
+    EXPECT_EQ(ZRT_EncodeMail(emoji.data(), emoji.size(), nullptr, nullptr, 0, &e), -1);
+    EXPECT_EQ(e.codePoint, 0x1F600u);
+}
+
+}  // namespace
