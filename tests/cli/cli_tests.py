@@ -381,7 +381,7 @@ class MimeTests(Cases):
         # every byte, and its JIS decoder reads them back: it keeps them.)
         self.check([
             ("mime encode", ["mime", "encode"], "ｶﾀｶﾅ\n".encode(),
-             b"=?ISO-2022-JP?B?" + base64.b64encode("カタカナ".encode("iso2022_jp")) + b"?=\n", 0, None),
+             b"=?ISO-2022-JP?B?" + base64.b64encode("カタカナ".encode("iso2022_jp")) + b"?=\r\n", 0, None),
             ("voiced marks combine", ["b64", "encode", "--charset", "jis"], "ﾊﾟ\n".encode(),
              base64.b64encode("パ".encode("iso2022_jp")) + b"\n", 0, None),
             ("from a Shift_JIS text side", ["qp", "encode", "--charset", "jis", "--text", "sjis"],
