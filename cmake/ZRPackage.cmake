@@ -87,7 +87,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 # Dependencies on libc and libstdc++ come from the binaries themselves; the
 # libraries of this build are found in the build tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR} ${PROJECT_BINARY_DIR}/basis)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR} ${PROJECT_BINARY_DIR}/basis
+  ${PROJECT_BINARY_DIR}/src/text)
 set(_zr_deb_lib libzr-moji${PROJECT_VERSION_MAJOR})
 set(_zr_deb_exact "${_zr_deb_lib} (= ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${_zr_deb_lib})
