@@ -76,6 +76,7 @@ struct Converter::Impl final : ReadSink {
     bool closing = false;  // writing what was held back after a strict stop
     bool closed = false;
     bool badAlloc = false;
+    bool runs = false;  // Chars may pass runs to the writer whole
     std::uint64_t line = 1;
     bool lastWasCr = false;
     // Held back: a CR that may be followed by LF, a half-width kana that may
@@ -127,6 +128,49 @@ struct Converter::Impl final : ReadSink {
             const std::uint8_t c = p[i];
             if (c == '\r' || (c == '\n' && !lastWasCr)) ++line;
             lastWasCr = c == '\r';
+        }
+    }
+
+    // A run of characters goes to the writer whole when no step can change
+    // or hold back any of them (line endings kept, no kana widening); the
+    // character the writer stops at takes the way of Char, which reports
+    // it, and the run goes on after it.
+    void Chars(const char32_t* cs, const std::uint8_t* lens, std::size_t n, const std::uint8_t* p,
+               std::uint64_t offset) noexcept override {
+        if (!runs || stopped || badAlloc) {
+            ReadSink::Chars(cs, lens, n, p, offset);
+            return;
+        }
+        std::size_t i = 0;
+        if (!started && n) {
+            Char(cs[0], offset, p, lens[0]);  // perhaps a BOM
+            offset += lens[0];
+            p += lens[0];
+            i = 1;
+        }
+        const bool variants = !options.exact && (to == Enc::kSJis || to == Enc::kEucJp || to == Enc::kJis);
+        while (i < n && !stopped && !badAlloc) {
+            std::size_t k;
+            try {
+                StartOutput();
+                k = i + writer->PutRun(cs + i, n - i, variants, out);
+            } catch (const std::bad_alloc&) {
+                badAlloc = true;
+                return;
+            }
+            for (; i < k; ++i) {
+                const char32_t c = cs[i];
+                if (c == '\r' || (c == '\n' && !lastWasCr)) ++line;
+                lastWasCr = c == '\r';
+                offset += lens[i];
+                p += lens[i];
+            }
+            if (i < n) {
+                Char(cs[i], offset, p, lens[i]);
+                offset += lens[i];
+                p += lens[i];
+                ++i;
+            }
         }
     }
 
@@ -356,6 +400,7 @@ bool Converter::Open(Enc from, Enc to, const Options& options) noexcept {
         impl_->from = from;
         impl_->to = to;
         impl_->options = options;
+        impl_->runs = options.eol == ZRT_EOL_KEEP && !(to == Enc::kJis && options.halfwidth == ZRT_HALFWIDTH_FULLWIDTH);
         impl_->reader = MakeReader(from);
         WriterOptions wo;
         wo.kanaRuns = options.halfwidth == ZRT_HALFWIDTH_JISX0201;

@@ -29,8 +29,6 @@ struct JisX0212Entry {
 constexpr char16_t kDefaultUnit = 0x30FB;  // what the host writes for a pair it lacks
 constexpr SJisCode kMiddleDot = 0x8145;    // the pair that really is U+30FB
 
-int LeadIndex(std::uint8_t lead) noexcept { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
-
 struct Tables {
     char16_t pair[60][256] = {};   // lead x trail -> unit, 0 = none
     SJisCode encode[0x10000] = {};  // unit -> code, 0 = none
@@ -53,7 +51,7 @@ struct Tables {
             }
             row[n] = 0;
             const int got = ZR_SJisToUnicode(row, units, 188 + 8);
-            char16_t* out = pair[LeadIndex(static_cast<std::uint8_t>(lead))];
+            char16_t* out = pair[Cp932LeadIndex(static_cast<std::uint8_t>(lead))];
             if (got == n / 2 + 1) {
                 int k = 0;
                 for (int t = 0x40; t <= 0xFC; ++t) {
@@ -148,7 +146,7 @@ struct Tables {
 
     char16_t Decode(std::uint8_t lead, std::uint8_t trail) const noexcept {
         if (!IsSJisLead(lead)) return 0;
-        return pair[LeadIndex(lead)][trail];
+        return pair[Cp932LeadIndex(lead)][trail];
     }
 };
 
@@ -164,6 +162,16 @@ const Tables* TheTables() noexcept {
 char32_t SJisPairToUnicode(std::uint8_t lead, std::uint8_t trail) noexcept {
     const Tables* t = TheTables();
     return t ? t->Decode(lead, trail) : 0;
+}
+
+const char16_t* Cp932PairTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? &t->pair[0][0] : nullptr;
+}
+
+const SJisCode* Cp932EncodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->encode : nullptr;
 }
 
 SJisCode UnicodeToSJis(char32_t c) noexcept {

@@ -74,6 +74,39 @@ std::size_t AsciiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at,
     return k;
 }
 
+// Runs of well-formed characters are decoded in one loop and handed over
+// together; a run stops before anything that needs a decision of its own
+// (a malformed or incomplete unit, an escape, a long ASCII stretch that
+// AsciiRun takes faster), which the reader's unit code then reads as ever.
+constexpr std::size_t kRunMax = 256;
+
+struct Run {
+    char32_t cs[kRunMax];
+    std::uint8_t lens[kRunMax];
+    std::size_t n = 0;
+    std::size_t used = 0;  // bytes
+
+    bool Full() const noexcept { return n == kRunMax; }
+    void Add(char32_t c, std::size_t len) noexcept {
+        cs[n] = c;
+        lens[n++] = static_cast<std::uint8_t>(len);
+        used += len;
+    }
+    std::size_t Deliver(const std::uint8_t* p, std::uint64_t at, ReadSink& sink) noexcept {
+        if (n) sink.Chars(cs, lens, n, p, at);
+        return used;
+    }
+};
+
+// True when the eight bytes from p on are all ASCII: a stretch worth
+// ending a run for.
+bool AsciiStretch(const std::uint8_t* p, std::size_t avail) noexcept {
+    if (avail < 8) return false;
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return (w & 0x8080808080808080u) == 0;
+}
+
 class AsciiReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool, std::uint64_t at,
                      ReadSink& sink) noexcept override {
@@ -84,10 +117,47 @@ class AsciiReader final : public Reader {
 };
 
 class Utf8Reader final : public Reader {
+    // The same checks as Step, on whole characters only.
+    static std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
+        Run run;
+        std::size_t i = 0;
+        while (i < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80) {
+                if (AsciiStretch(p + i, avail - i)) break;
+                run.Add(b, 1);
+                ++i;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                if (avail - i < 3) break;
+                const std::uint8_t t1 = p[i + 1], t2 = p[i + 2];
+                const std::uint8_t lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80) break;
+                run.Add(static_cast<char32_t>((b & 0x0F) << 12 | (t1 & 0x3F) << 6 | (t2 & 0x3F)), 3);
+                i += 3;
+            } else if (b >= 0xC2 && b <= 0xDF) {
+                if (avail - i < 2 || (p[i + 1] & 0xC0) != 0x80) break;
+                run.Add(static_cast<char32_t>((b & 0x1F) << 6 | (p[i + 1] & 0x3F)), 2);
+                i += 2;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                if (avail - i < 4) break;
+                const std::uint8_t t1 = p[i + 1], t2 = p[i + 2], t3 = p[i + 3];
+                const std::uint8_t lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80 || (t3 & 0xC0) != 0x80) break;
+                run.Add(static_cast<char32_t>((b & 0x07) << 18 | (t1 & 0x3F) << 12 | (t2 & 0x3F) << 6 | (t3 & 0x3F)),
+                        4);
+                i += 4;
+            } else {
+                break;
+            }
+        }
+        return run.Deliver(p, at, sink);
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
         std::size_t len;
         char32_t c;
         // The second byte's range excludes overlong forms, surrogates and
@@ -187,10 +257,38 @@ private:
 };
 
 class SJisReader final : public Reader {
+    const char16_t* pairs_ = Cp932PairTable();
+
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        Run run;
+        std::size_t i = 0;
+        while (i < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80) {
+                if (AsciiStretch(p + i, avail - i)) break;
+                run.Add(b, 1);
+                ++i;
+            } else if (b >= 0xA1 && b <= 0xDF) {
+                run.Add(0xFF61 + (b - 0xA1), 1);
+                ++i;
+            } else {
+                if (!IsSJisLead(b) || avail - i < 2 || !IsSJisTrail(p[i + 1])) break;
+                const char16_t c = pairs_[Cp932LeadIndex(b) * 256 + p[i + 1]];
+                if (!c) break;
+                run.Add(c, 2);
+                i += 2;
+            }
+        }
+        return run.Deliver(p, at, sink);
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (pairs_) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         if (b >= 0xA1 && b <= 0xDF) {
             sink.Char(0xFF61 + (b - 0xA1), at, p, 1);
             return 1;
@@ -227,11 +325,50 @@ char32_t Jis0208ToUnicode(std::uint8_t j1, std::uint8_t j2) noexcept {
     return SJisPairToUnicode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
 }
 
+// Jis0208ToUnicode through the pair table.
+char32_t Jis0208FromTable(const char16_t* pairs, std::uint8_t j1, std::uint8_t j2) noexcept {
+    const SJisCode s = JisToSJis(j1, j2);
+    return pairs[Cp932LeadIndex(static_cast<std::uint8_t>(s >> 8)) * 256 + (s & 0xFF)];
+}
+
 class EucJpReader final : public Reader {
+    const char16_t* pairs_ = Cp932PairTable();
+
+    // Two-byte characters only: JIS X 0212's three go the unit way.
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        Run run;
+        std::size_t i = 0;
+        while (i < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80) {
+                if (AsciiStretch(p + i, avail - i)) break;
+                run.Add(b, 1);
+                ++i;
+                continue;
+            }
+            if (avail - i < 2) break;
+            const std::uint8_t t = p[i + 1];
+            if (IsEucByte(b) && IsEucByte(t)) {
+                const char32_t c = Jis0208FromTable(pairs_, b & 0x7F, t & 0x7F);
+                if (!c) break;
+                run.Add(c, 2);
+            } else if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
+                run.Add(0xFF61 + (t - 0xA1), 2);
+            } else {
+                break;
+            }
+            i += 2;
+        }
+        return run.Deliver(p, at, sink);
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (pairs_) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         std::size_t len = b == 0x8F ? 3 : 2;
         if (b != 0x8E && b != 0x8F && !IsEucByte(b)) {
             sink.Malformed(at, p, 1);
@@ -270,6 +407,29 @@ class JisReader final : public Reader {
     enum class Mode { kAscii, kKanji, kKana, kX0212 };
     Mode g0_ = Mode::kAscii;
     bool shifted_ = false;  // SO: half-width katakana until SI
+    const char16_t* pairs_ = Cp932PairTable();
+
+    // Kanji mode: pairs, and the controls and space that pass in it.
+    std::size_t KanjiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        Run run;
+        std::size_t i = 0;
+        while (i < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b >= 0x21 && b <= 0x7E) {
+                if (avail - i < 2 || p[i + 1] < 0x21 || p[i + 1] > 0x7E) break;
+                const char32_t c = Jis0208FromTable(pairs_, b, p[i + 1]);
+                if (!c) break;
+                run.Add(c, 2);
+                i += 2;
+            } else if ((b <= 0x20 || b == 0x7F) && b != 0x1B && b != 0x0E && b != 0x0F) {
+                run.Add(b, 1);
+                ++i;
+            } else {
+                break;
+            }
+        }
+        return run.Deliver(p, at, sink);
+    }
 
     void ResetState() noexcept override {
         g0_ = Mode::kAscii;
@@ -331,6 +491,9 @@ class JisReader final : public Reader {
             while (k < avail && p[k] < 0x80 && p[k] != 0x1B && p[k] != 0x0E && p[k] != 0x0F) ++k;
             sink.Ascii(p, k, at);
             return k;
+        }
+        if (!shifted_ && g0_ == Mode::kKanji && pairs_) {
+            if (const std::size_t r = KanjiRun(p, avail, at, sink)) return r;
         }
         // Controls and space pass in every mode: a line break inside a
         // kanji run is common and unambiguous.
