@@ -135,17 +135,15 @@ struct Converter::Impl final : ReadSink {
     // or hold back any of them (line endings kept, no kana widening); the
     // character the writer stops at takes the way of Char, which reports
     // it, and the run goes on after it.
-    void Chars(const char32_t* cs, const std::uint8_t* lens, std::size_t n, const std::uint8_t* p,
-               std::uint64_t offset) noexcept override {
+    void Chars(const char32_t* cs, const std::uint32_t* offs, const std::uint8_t* lens, std::size_t n,
+               const std::uint8_t* p, std::uint64_t offset) noexcept override {
         if (!runs || stopped || badAlloc) {
-            ReadSink::Chars(cs, lens, n, p, offset);
+            ReadSink::Chars(cs, offs, lens, n, p, offset);
             return;
         }
         std::size_t i = 0;
         if (!started && n) {
-            Char(cs[0], offset, p, lens[0]);  // perhaps a BOM
-            offset += lens[0];
-            p += lens[0];
+            Char(cs[0], offset + offs[0], p + offs[0], lens[0]);  // perhaps a BOM
             i = 1;
         }
         const bool variants = !options.exact && (to == Enc::kSJis || to == Enc::kEucJp || to == Enc::kJis);
@@ -158,17 +156,15 @@ struct Converter::Impl final : ReadSink {
                 badAlloc = true;
                 return;
             }
+            bool cr = lastWasCr;
             for (; i < k; ++i) {
                 const char32_t c = cs[i];
-                if (c == '\r' || (c == '\n' && !lastWasCr)) ++line;
-                lastWasCr = c == '\r';
-                offset += lens[i];
-                p += lens[i];
+                if (c <= '\r' && (c == '\r' || (c == '\n' && !cr))) ++line;
+                cr = c == '\r';
             }
+            lastWasCr = cr;
             if (i < n) {
-                Char(cs[i], offset, p, lens[i]);
-                offset += lens[i];
-                p += lens[i];
+                Char(cs[i], offset + offs[i], p + offs[i], lens[i]);
                 ++i;
             }
         }

@@ -32,10 +32,24 @@ constexpr SJisCode kMiddleDot = 0x8145;    // the pair that really is U+30FB
 struct Tables {
     char16_t pair[60][256] = {};   // lead x trail -> unit, 0 = none
     SJisCode encode[0x10000] = {};  // unit -> code, 0 = none
+    char16_t jisDecode[94 * 94] = {};
+    std::uint16_t jisEncode[0x10000] = {};
 
     Tables() noexcept {
         FillPairs();
         FillEncode();
+        FillJis();
+    }
+
+    void FillJis() noexcept {
+        for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1) {
+            for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+                const SJisCode s = JisToSJis(static_cast<std::uint8_t>(j1), static_cast<std::uint8_t>(j2));
+                jisDecode[(j1 - 0x21) * 94 + (j2 - 0x21)] =
+                    Decode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
+            }
+        }
+        for (std::uint32_t u = 0; u < 0x10000; ++u) jisEncode[u] = SJisToJis(encode[u]);
     }
 
     void FillPairs() noexcept {
@@ -172,6 +186,16 @@ const char16_t* Cp932PairTable() noexcept {
 const SJisCode* Cp932EncodeTable() noexcept {
     const Tables* t = TheTables();
     return t ? t->encode : nullptr;
+}
+
+const char16_t* Jis0208DecodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->jisDecode : nullptr;
+}
+
+const std::uint16_t* Jis0208EncodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->jisEncode : nullptr;
 }
 
 SJisCode UnicodeToSJis(char32_t c) noexcept {

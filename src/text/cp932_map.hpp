@@ -29,6 +29,12 @@ SJisCode UnicodeToSJis(char32_t c) noexcept;
 // UnicodeToSJis gives).
 const char16_t* Cp932PairTable() noexcept;
 const SJisCode* Cp932EncodeTable() noexcept;
+// JIS X 0208 through the same mapping, for EUC-JP and ISO-2022-JP: units
+// by (j1 - 0x21) * 94 + (j2 - 0x21) (Jis0208 row/cell bytes 0x21..0x7E),
+// and the JIS bytes j1 << 8 | j2 by BMP unit (SJisToJis of the code
+// UnicodeToSJis gives; 0 = none).
+const char16_t* Jis0208DecodeTable() noexcept;
+const std::uint16_t* Jis0208EncodeTable() noexcept;
 
 // JIS X 0208 row and cell (1..94 each, as the bytes 0x21..0x7E) and
 // Shift_JIS pairs with a lead byte 0x81..0xEF.

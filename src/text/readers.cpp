@@ -82,6 +82,7 @@ constexpr std::size_t kRunMax = 256;
 
 struct Run {
     char32_t cs[kRunMax];
+    std::uint32_t offs[kRunMax];
     std::uint8_t lens[kRunMax];
     std::size_t n = 0;
     std::size_t used = 0;  // bytes
@@ -89,11 +90,14 @@ struct Run {
     bool Full() const noexcept { return n == kRunMax; }
     void Add(char32_t c, std::size_t len) noexcept {
         cs[n] = c;
+        offs[n] = static_cast<std::uint32_t>(used);
         lens[n++] = static_cast<std::uint8_t>(len);
         used += len;
     }
+    // Bytes taken that are no character (a mode change).
+    void Skip(std::size_t len) noexcept { used += len; }
     std::size_t Deliver(const std::uint8_t* p, std::uint64_t at, ReadSink& sink) noexcept {
-        if (n) sink.Chars(cs, lens, n, p, at);
+        if (n) sink.Chars(cs, offs, lens, n, p, at);
         return used;
     }
 };
@@ -325,14 +329,13 @@ char32_t Jis0208ToUnicode(std::uint8_t j1, std::uint8_t j2) noexcept {
     return SJisPairToUnicode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
 }
 
-// Jis0208ToUnicode through the pair table.
-char32_t Jis0208FromTable(const char16_t* pairs, std::uint8_t j1, std::uint8_t j2) noexcept {
-    const SJisCode s = JisToSJis(j1, j2);
-    return pairs[Cp932LeadIndex(static_cast<std::uint8_t>(s >> 8)) * 256 + (s & 0xFF)];
+// Jis0208ToUnicode through the row/cell table.
+char32_t Jis0208FromTable(const char16_t* jis, std::uint8_t j1, std::uint8_t j2) noexcept {
+    return jis[(j1 - 0x21) * 94 + (j2 - 0x21)];
 }
 
 class EucJpReader final : public Reader {
-    const char16_t* pairs_ = Cp932PairTable();
+    const char16_t* jis_ = Jis0208DecodeTable();
 
     // Two-byte characters only: JIS X 0212's three go the unit way.
     std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
@@ -349,7 +352,7 @@ class EucJpReader final : public Reader {
             if (avail - i < 2) break;
             const std::uint8_t t = p[i + 1];
             if (IsEucByte(b) && IsEucByte(t)) {
-                const char32_t c = Jis0208FromTable(pairs_, b & 0x7F, t & 0x7F);
+                const char32_t c = Jis0208FromTable(jis_, b & 0x7F, t & 0x7F);
                 if (!c) break;
                 run.Add(c, 2);
             } else if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
@@ -366,7 +369,7 @@ class EucJpReader final : public Reader {
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
-        if (pairs_) {
+        if (jis_) {
             if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
         }
         std::size_t len = b == 0x8F ? 3 : 2;
@@ -407,25 +410,42 @@ class JisReader final : public Reader {
     enum class Mode { kAscii, kKanji, kKana, kX0212 };
     Mode g0_ = Mode::kAscii;
     bool shifted_ = false;  // SO: half-width katakana until SI
-    const char16_t* pairs_ = Cp932PairTable();
+    const char16_t* jis_ = Jis0208DecodeTable();
 
-    // Kanji mode: pairs, and the controls and space that pass in it.
-    std::size_t KanjiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+    // Text in ASCII and kanji mode, across the escapes between them (the
+    // usual shape: every kanji stretch opened and closed by one); anything
+    // else (another escape or mode, a shift, 8-bit bytes, a long ASCII
+    // stretch) ends the run for Step. The mode changes as the run goes.
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
         Run run;
         std::size_t i = 0;
+        std::size_t escapes = 0;  // bounds a run of nothing but escapes
         while (i < avail && !run.Full()) {
             const std::uint8_t b = p[i];
-            if (b >= 0x21 && b <= 0x7E) {
+            if (b == 0x1B) {
+                if (avail - i < 3 || p[i + 2] != 'B' || (p[i + 1] != '$' && p[i + 1] != '(') || ++escapes > kRunMax) {
+                    break;
+                }
+                g0_ = p[i + 1] == '$' ? Mode::kKanji : Mode::kAscii;
+                run.Skip(3);
+                i += 3;
+            } else if (b >= 0x80 || b == 0x0E || b == 0x0F) {
+                break;
+            } else if (g0_ == Mode::kAscii) {
+                if (AsciiStretch(p + i, avail - i)) break;
+                run.Add(b, 1);
+                ++i;
+            } else if (g0_ != Mode::kKanji) {
+                break;
+            } else if (b >= 0x21 && b <= 0x7E) {
                 if (avail - i < 2 || p[i + 1] < 0x21 || p[i + 1] > 0x7E) break;
-                const char32_t c = Jis0208FromTable(pairs_, b, p[i + 1]);
+                const char32_t c = Jis0208FromTable(jis_, b, p[i + 1]);
                 if (!c) break;
                 run.Add(c, 2);
                 i += 2;
-            } else if ((b <= 0x20 || b == 0x7F) && b != 0x1B && b != 0x0E && b != 0x0F) {
-                run.Add(b, 1);
-                ++i;
             } else {
-                break;
+                run.Add(b, 1);  // controls and space pass in kanji mode
+                ++i;
             }
         }
         return run.Deliver(p, at, sink);
@@ -442,6 +462,13 @@ class JisReader final : public Reader {
     // announcement of a revision, followed by ESC $ B).
     std::size_t Escape(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                        ReadSink& sink) noexcept {
+        // The two that open and close every kanji stretch, decided at once
+        // (each is whole: one intermediate, then its final byte).
+        if (avail >= 3 && p[2] == 'B' && (p[1] == '$' || p[1] == '(')) {
+            g0_ = p[1] == '$' ? Mode::kKanji : Mode::kAscii;
+            shifted_ = false;
+            return 3;
+        }
         static constexpr std::size_t kLongest = 8;
         std::size_t len = 1;
         while (len < avail && len < kLongest && p[len] >= 0x20 && p[len] <= 0x2F) ++len;
@@ -475,6 +502,9 @@ class JisReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
+        if (!shifted_ && jis_ && (b == 0x1B || g0_ == Mode::kKanji)) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         if (b == 0x1B) return Escape(p, avail, last, at, sink);
         if (b >= 0x80) {
             sink.Malformed(at, p, 1);  // 8-bit bytes have no place in 7-bit text
@@ -491,9 +521,6 @@ class JisReader final : public Reader {
             while (k < avail && p[k] < 0x80 && p[k] != 0x1B && p[k] != 0x0E && p[k] != 0x0F) ++k;
             sink.Ascii(p, k, at);
             return k;
-        }
-        if (!shifted_ && g0_ == Mode::kKanji && pairs_) {
-            if (const std::size_t r = KanjiRun(p, avail, at, sink)) return r;
         }
         // Controls and space pass in every mode: a line break inside a
         // kanji run is common and unambiguous.

@@ -222,7 +222,8 @@ class EucJpWriter final : public Writer {
     std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
                        std::vector<std::uint8_t>& out) override {
         const SJisCode* codes = Cp932EncodeTable();
-        if (!codes) return Writer::PutRun(cs, n, cp932Variants, out);
+        const std::uint16_t* jis = Jis0208EncodeTable();
+        if (!codes || !jis) return Writer::PutRun(cs, n, cp932Variants, out);
         Tail t(out, n * 3);
         std::uint8_t*& q = t.p();
         for (std::size_t i = 0; i < n; ++i) {
@@ -231,13 +232,17 @@ class EucJpWriter final : public Writer {
                 *q++ = static_cast<std::uint8_t>(c);
                 continue;
             }
+            // A code with a JIS row is never a one-byte kana, so the order
+            // of these two does not matter; the common one goes first.
+            if (const std::uint16_t j = c < 0x10000 ? jis[c] : 0) {
+                *q++ = static_cast<std::uint8_t>(j >> 8 | 0x80);
+                *q++ = static_cast<std::uint8_t>((j & 0xFF) | 0x80);
+                continue;
+            }
             const SJisCode s = c < 0x10000 ? codes[c] : 0;
             if (s >= 0xA1 && s <= 0xDF) {
                 *q++ = 0x8E;
                 *q++ = static_cast<std::uint8_t>(s);
-            } else if (const std::uint16_t j = SJisToJis(s)) {
-                *q++ = static_cast<std::uint8_t>(j >> 8 | 0x80);
-                *q++ = static_cast<std::uint8_t>((j & 0xFF) | 0x80);
             } else if (const std::uint16_t x = UnicodeToJisX0212(c)) {
                 *q++ = 0x8F;
                 *q++ = static_cast<std::uint8_t>(x >> 8);
