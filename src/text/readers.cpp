@@ -132,11 +132,15 @@ class Utf8Reader final : public Reader {
                 run.Add(b, 1);
                 ++i;
             } else if (b >= 0xE0 && b <= 0xEF) {
+                // Step's narrower second-byte ranges after E0 and ED are
+                // the overlong forms and the surrogates, checked on the
+                // value here.
                 if (avail - i < 3) break;
                 const std::uint8_t t1 = p[i + 1], t2 = p[i + 2];
-                const std::uint8_t lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80) break;
-                run.Add(static_cast<char32_t>((b & 0x0F) << 12 | (t1 & 0x3F) << 6 | (t2 & 0x3F)), 3);
+                if (((t1 & 0xC0) | (t2 & 0xC0) << 8) != 0x8080) break;
+                const auto c = static_cast<char32_t>((b & 0x0F) << 12 | (t1 & 0x3F) << 6 | (t2 & 0x3F));
+                if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) break;
+                run.Add(c, 3);
                 i += 3;
             } else if (b >= 0xC2 && b <= 0xDF) {
                 if (avail - i < 2 || (p[i + 1] & 0xC0) != 0x80) break;

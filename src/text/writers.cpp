@@ -35,9 +35,11 @@ private:
     std::uint8_t* p_;
 };
 
-// Code points no variant pair starts from pass with one comparison.
+// Code points no variant pair starts from (the JIS forms lie in
+// U+00A2..U+00AC, U+2014..U+2212 and at U+301C) pass with a few comparisons;
+// the CJK punctuation just below U+301C is common.
 constexpr char32_t Cp932Form(char32_t c) noexcept {
-    return c >= 0xA2 && c <= 0x301C ? VariantToCp932(c) : c;
+    return c - 0xA2u <= 0xACu - 0xA2u || c - 0x2014u <= 0x2212u - 0x2014u || c == 0x301C ? VariantToCp932(c) : c;
 }
 
 std::uint8_t* Utf8Bytes(char32_t c, std::uint8_t* q) noexcept {
