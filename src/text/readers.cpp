@@ -111,6 +111,29 @@ bool AsciiStretch(const std::uint8_t* p, std::size_t avail) noexcept {
     return (w & 0x8080808080808080u) == 0;
 }
 
+// The loop of a run: ASCII bytes one character each (up to a stretch that
+// AsciiRun takes faster), any other byte to `other`, which reads the
+// character there into its `c` and returns its bytes, or 0 to end the run.
+template <class Other>
+std::size_t RunOf(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink, Other other) noexcept {
+    Run run;
+    std::size_t i = 0;
+    while (i < avail && !run.Full()) {
+        if (p[i] < 0x80) {
+            if (AsciiStretch(p + i, avail - i)) break;
+            run.Add(p[i], 1);
+            ++i;
+            continue;
+        }
+        char32_t c;
+        const std::size_t k = other(p + i, avail - i, c);
+        if (!k) break;
+        run.Add(c, k);
+        i += k;
+    }
+    return run.Deliver(p, at, sink);
+}
+
 class AsciiReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool, std::uint64_t at,
                      ReadSink& sink) noexcept override {
@@ -123,42 +146,31 @@ class AsciiReader final : public Reader {
 class Utf8Reader final : public Reader {
     // The same checks as Step, on whole characters only.
     static std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
-        Run run;
-        std::size_t i = 0;
-        while (i < avail && !run.Full()) {
-            const std::uint8_t b = p[i];
-            if (b < 0x80) {
-                if (AsciiStretch(p + i, avail - i)) break;
-                run.Add(b, 1);
-                ++i;
-            } else if (b >= 0xE0 && b <= 0xEF) {
+        return RunOf(p, avail, at, sink, [](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            const std::uint8_t b = q[0];
+            if (b >= 0xE0 && b <= 0xEF) {
                 // Step's narrower second-byte ranges after E0 and ED are
                 // the overlong forms and the surrogates, checked on the
                 // value here.
-                if (avail - i < 3) break;
-                const std::uint8_t t1 = p[i + 1], t2 = p[i + 2];
-                if (((t1 & 0xC0) | (t2 & 0xC0) << 8) != 0x8080) break;
-                const auto c = static_cast<char32_t>((b & 0x0F) << 12 | (t1 & 0x3F) << 6 | (t2 & 0x3F));
-                if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) break;
-                run.Add(c, 3);
-                i += 3;
-            } else if (b >= 0xC2 && b <= 0xDF) {
-                if (avail - i < 2 || (p[i + 1] & 0xC0) != 0x80) break;
-                run.Add(static_cast<char32_t>((b & 0x1F) << 6 | (p[i + 1] & 0x3F)), 2);
-                i += 2;
-            } else if (b >= 0xF0 && b <= 0xF4) {
-                if (avail - i < 4) break;
-                const std::uint8_t t1 = p[i + 1], t2 = p[i + 2], t3 = p[i + 3];
-                const std::uint8_t lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80 || (t3 & 0xC0) != 0x80) break;
-                run.Add(static_cast<char32_t>((b & 0x07) << 18 | (t1 & 0x3F) << 12 | (t2 & 0x3F) << 6 | (t3 & 0x3F)),
-                        4);
-                i += 4;
-            } else {
-                break;
+                if (left < 3 || ((q[1] & 0xC0) | (q[2] & 0xC0) << 8) != 0x8080) return 0;
+                c = static_cast<char32_t>((b & 0x0F) << 12 | (q[1] & 0x3F) << 6 | (q[2] & 0x3F));
+                return c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) ? 0 : 3;
             }
-        }
-        return run.Deliver(p, at, sink);
+            if (b >= 0xC2 && b <= 0xDF) {
+                if (left < 2 || (q[1] & 0xC0) != 0x80) return 0;
+                c = static_cast<char32_t>((b & 0x1F) << 6 | (q[1] & 0x3F));
+                return 2;
+            }
+            if (b >= 0xF0 && b <= 0xF4) {
+                if (left < 4) return 0;
+                const std::uint8_t t1 = q[1], t2 = q[2], t3 = q[3];
+                const std::uint8_t lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80 || (t3 & 0xC0) != 0x80) return 0;
+                c = static_cast<char32_t>((b & 0x07) << 18 | (t1 & 0x3F) << 12 | (t2 & 0x3F) << 6 | (t3 & 0x3F));
+                return 4;
+            }
+            return 0;
+        });
     }
 
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
@@ -268,26 +280,16 @@ class SJisReader final : public Reader {
     const char16_t* pairs_ = Cp932PairTable();
 
     std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
-        Run run;
-        std::size_t i = 0;
-        while (i < avail && !run.Full()) {
-            const std::uint8_t b = p[i];
-            if (b < 0x80) {
-                if (AsciiStretch(p + i, avail - i)) break;
-                run.Add(b, 1);
-                ++i;
-            } else if (b >= 0xA1 && b <= 0xDF) {
-                run.Add(0xFF61 + (b - 0xA1), 1);
-                ++i;
-            } else {
-                if (!IsSJisLead(b) || avail - i < 2 || !IsSJisTrail(p[i + 1])) break;
-                const char16_t c = pairs_[Cp932LeadIndex(b) * 256 + p[i + 1]];
-                if (!c) break;
-                run.Add(c, 2);
-                i += 2;
+        return RunOf(p, avail, at, sink, [this](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            const std::uint8_t b = q[0];
+            if (b >= 0xA1 && b <= 0xDF) {
+                c = 0xFF61 + (b - 0xA1);
+                return 1;
             }
-        }
-        return run.Deliver(p, at, sink);
+            if (!IsSJisLead(b) || left < 2 || !IsSJisTrail(q[1])) return 0;
+            c = pairs_[Cp932LeadIndex(b) * 256 + q[1]];
+            return c ? 2 : 0;
+        });
     }
 
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
@@ -343,30 +345,19 @@ class EucJpReader final : public Reader {
 
     // Two-byte characters only: JIS X 0212's three go the unit way.
     std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
-        Run run;
-        std::size_t i = 0;
-        while (i < avail && !run.Full()) {
-            const std::uint8_t b = p[i];
-            if (b < 0x80) {
-                if (AsciiStretch(p + i, avail - i)) break;
-                run.Add(b, 1);
-                ++i;
-                continue;
-            }
-            if (avail - i < 2) break;
-            const std::uint8_t t = p[i + 1];
+        return RunOf(p, avail, at, sink, [this](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            if (left < 2) return 0;
+            const std::uint8_t b = q[0], t = q[1];
             if (IsEucByte(b) && IsEucByte(t)) {
-                const char32_t c = Jis0208FromTable(jis_, b & 0x7F, t & 0x7F);
-                if (!c) break;
-                run.Add(c, 2);
-            } else if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
-                run.Add(0xFF61 + (t - 0xA1), 2);
-            } else {
-                break;
+                c = Jis0208FromTable(jis_, b & 0x7F, t & 0x7F);
+                return c ? 2 : 0;
             }
-            i += 2;
-        }
-        return run.Deliver(p, at, sink);
+            if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
+                c = 0xFF61 + (t - 0xA1);
+                return 2;
+            }
+            return 0;
+        });
     }
 
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
