@@ -156,13 +156,18 @@ struct Converter::Impl final : ReadSink {
                 badAlloc = true;
                 return;
             }
-            bool cr = lastWasCr;
-            for (; i < k; ++i) {
-                const char32_t c = cs[i];
-                if (c <= '\r' && (c == '\r' || (c == '\n' && !cr))) ++line;
-                cr = c == '\r';
+            // Line ends are rare: the character before an LF is looked at
+            // only when there is one.
+            if (i < k) {
+                const std::size_t from = i;
+                for (; i < k; ++i) {
+                    const char32_t c = cs[i];
+                    if (c > '\r') continue;
+                    const bool afterCr = i > from ? cs[i - 1] == '\r' : lastWasCr;
+                    if (c == '\r' || (c == '\n' && !afterCr)) ++line;
+                }
+                lastWasCr = cs[k - 1] == '\r';
             }
-            lastWasCr = cr;
             if (i < n) {
                 Char(cs[i], offset + offs[i], p + offs[i], lens[i]);
                 ++i;

@@ -286,7 +286,9 @@ class SJisReader final : public Reader {
                 c = 0xFF61 + (b - 0xA1);
                 return 1;
             }
-            if (!IsSJisLead(b) || left < 2 || !IsSJisTrail(q[1])) return 0;
+            // A byte that is no trail has an empty cell in the pair table,
+            // so the table alone decides (Step tells the two apart).
+            if (!IsSJisLead(b) || left < 2) return 0;
             c = pairs_[Cp932LeadIndex(b) * 256 + q[1]];
             return c ? 2 : 0;
         });

@@ -43,6 +43,12 @@ constexpr char32_t Cp932Form(char32_t c) noexcept {
 }
 
 std::uint8_t* Utf8Bytes(char32_t c, std::uint8_t* q) noexcept {
+    if (c >= 0x800 && c < 0x10000) {  // kana and kanji: the common case first
+        q[0] = static_cast<std::uint8_t>(0xE0 | c >> 12);
+        q[1] = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+        q[2] = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+        return q + 3;
+    }
     if (c < 0x80) {
         *q++ = static_cast<std::uint8_t>(c);
     } else if (c < 0x800) {
