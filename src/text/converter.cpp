@@ -76,6 +76,7 @@ struct Converter::Impl final : ReadSink {
     bool closing = false;  // writing what was held back after a strict stop
     bool closed = false;
     bool badAlloc = false;
+    bool runs = false;  // Chars may pass runs to the writer whole
     std::uint64_t line = 1;
     bool lastWasCr = false;
     // Held back: a CR that may be followed by LF, a half-width kana that may
@@ -127,6 +128,50 @@ struct Converter::Impl final : ReadSink {
             const std::uint8_t c = p[i];
             if (c == '\r' || (c == '\n' && !lastWasCr)) ++line;
             lastWasCr = c == '\r';
+        }
+    }
+
+    // A run of characters goes to the writer whole when no step can change
+    // or hold back any of them (line endings kept, no kana widening); the
+    // character the writer stops at takes the way of Char, which reports
+    // it, and the run goes on after it.
+    void Chars(const char32_t* cs, const std::uint32_t* offs, const std::uint8_t* lens, std::size_t n,
+               const std::uint8_t* p, std::uint64_t offset) noexcept override {
+        if (!runs || stopped || badAlloc) {
+            ReadSink::Chars(cs, offs, lens, n, p, offset);
+            return;
+        }
+        std::size_t i = 0;
+        if (!started && n) {
+            Char(cs[0], offset + offs[0], p + offs[0], lens[0]);  // perhaps a BOM
+            i = 1;
+        }
+        const bool variants = !options.exact && (to == Enc::kSJis || to == Enc::kEucJp || to == Enc::kJis);
+        while (i < n && !stopped && !badAlloc) {
+            std::size_t k;
+            try {
+                StartOutput();
+                k = i + writer->PutRun(cs + i, n - i, variants, out);
+            } catch (const std::bad_alloc&) {
+                badAlloc = true;
+                return;
+            }
+            // Line ends are rare: the character before an LF is looked at
+            // only when there is one.
+            if (i < k) {
+                const std::size_t from = i;
+                for (; i < k; ++i) {
+                    const char32_t c = cs[i];
+                    if (c > '\r') continue;
+                    const bool afterCr = i > from ? cs[i - 1] == '\r' : lastWasCr;
+                    if (c == '\r' || (c == '\n' && !afterCr)) ++line;
+                }
+                lastWasCr = cs[k - 1] == '\r';
+            }
+            if (i < n) {
+                Char(cs[i], offset + offs[i], p + offs[i], lens[i]);
+                ++i;
+            }
         }
     }
 
@@ -356,6 +401,7 @@ bool Converter::Open(Enc from, Enc to, const Options& options) noexcept {
         impl_->from = from;
         impl_->to = to;
         impl_->options = options;
+        impl_->runs = options.eol == ZRT_EOL_KEEP && !(to == Enc::kJis && options.halfwidth == ZRT_HALFWIDTH_FULLWIDTH);
         impl_->reader = MakeReader(from);
         WriterOptions wo;
         wo.kanaRuns = options.halfwidth == ZRT_HALFWIDTH_JISX0201;

@@ -29,15 +29,27 @@ struct JisX0212Entry {
 constexpr char16_t kDefaultUnit = 0x30FB;  // what the host writes for a pair it lacks
 constexpr SJisCode kMiddleDot = 0x8145;    // the pair that really is U+30FB
 
-int LeadIndex(std::uint8_t lead) noexcept { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
-
 struct Tables {
     char16_t pair[60][256] = {};   // lead x trail -> unit, 0 = none
     SJisCode encode[0x10000] = {};  // unit -> code, 0 = none
+    char16_t jisDecode[94 * 94] = {};
+    std::uint16_t jisEncode[0x10000] = {};
 
     Tables() noexcept {
         FillPairs();
         FillEncode();
+        FillJis();
+    }
+
+    void FillJis() noexcept {
+        for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1) {
+            for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+                const SJisCode s = JisToSJis(static_cast<std::uint8_t>(j1), static_cast<std::uint8_t>(j2));
+                jisDecode[(j1 - 0x21) * 94 + (j2 - 0x21)] =
+                    Decode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
+            }
+        }
+        for (std::uint32_t u = 0; u < 0x10000; ++u) jisEncode[u] = SJisToJis(encode[u]);
     }
 
     void FillPairs() noexcept {
@@ -53,7 +65,7 @@ struct Tables {
             }
             row[n] = 0;
             const int got = ZR_SJisToUnicode(row, units, 188 + 8);
-            char16_t* out = pair[LeadIndex(static_cast<std::uint8_t>(lead))];
+            char16_t* out = pair[Cp932LeadIndex(static_cast<std::uint8_t>(lead))];
             if (got == n / 2 + 1) {
                 int k = 0;
                 for (int t = 0x40; t <= 0xFC; ++t) {
@@ -148,7 +160,7 @@ struct Tables {
 
     char16_t Decode(std::uint8_t lead, std::uint8_t trail) const noexcept {
         if (!IsSJisLead(lead)) return 0;
-        return pair[LeadIndex(lead)][trail];
+        return pair[Cp932LeadIndex(lead)][trail];
     }
 };
 
@@ -164,6 +176,26 @@ const Tables* TheTables() noexcept {
 char32_t SJisPairToUnicode(std::uint8_t lead, std::uint8_t trail) noexcept {
     const Tables* t = TheTables();
     return t ? t->Decode(lead, trail) : 0;
+}
+
+const char16_t* Cp932PairTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? &t->pair[0][0] : nullptr;
+}
+
+const SJisCode* Cp932EncodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->encode : nullptr;
+}
+
+const char16_t* Jis0208DecodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->jisDecode : nullptr;
+}
+
+const std::uint16_t* Jis0208EncodeTable() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->jisEncode : nullptr;
 }
 
 SJisCode UnicodeToSJis(char32_t c) noexcept {

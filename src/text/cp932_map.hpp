@@ -11,6 +11,9 @@ constexpr bool IsSJisLead(std::uint8_t b) noexcept { return (b >= 0x81 && b <= 0
 // 0x7F sits inside the trail range but is DEL, never half of a pair.
 constexpr bool IsSJisTrail(std::uint8_t b) noexcept { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
+// The row of the pair table a lead byte indexes.
+constexpr int Cp932LeadIndex(std::uint8_t lead) noexcept { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
+
 // A Shift_JIS code: one byte (< 0x100) or lead << 8 | trail; 0 = none.
 using SJisCode = std::uint16_t;
 
@@ -20,6 +23,19 @@ char32_t SJisPairToUnicode(std::uint8_t lead, std::uint8_t trail) noexcept;
 // back as `c` (best-fit substitutes are losses, not mappings); 0 = none.
 // U+0000 gives 0 as well: callers handle it as ASCII.
 SJisCode UnicodeToSJis(char32_t c) noexcept;
+// The tables themselves, for the readers' and writers' inner loops (null
+// when they could not be built): pairs by Cp932LeadIndex(lead) * 256 +
+// trail (the units SJisPairToUnicode gives), and codes by BMP unit (those
+// UnicodeToSJis gives).
+const char16_t* Cp932PairTable() noexcept;
+const SJisCode* Cp932EncodeTable() noexcept;
+// JIS X 0208 through the same mapping, for EUC-JP and ISO-2022-JP: units
+// by (j1 - 0x21) * 94 + (j2 - 0x21) (Jis0208 row/cell bytes 0x21..0x7E),
+// and the JIS bytes j1 << 8 | j2 by BMP unit (SJisToJis of the code
+// UnicodeToSJis gives; 0 = none).
+const char16_t* Jis0208DecodeTable() noexcept;
+const std::uint16_t* Jis0208EncodeTable() noexcept;
+
 // JIS X 0208 row and cell (1..94 each, as the bytes 0x21..0x7E) and
 // Shift_JIS pairs with a lead byte 0x81..0xEF.
 constexpr SJisCode JisToSJis(std::uint8_t j1, std::uint8_t j2) noexcept {

@@ -74,6 +74,66 @@ std::size_t AsciiRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at,
     return k;
 }
 
+// Runs of well-formed characters are decoded in one loop and handed over
+// together; a run stops before anything that needs a decision of its own
+// (a malformed or incomplete unit, an escape, a long ASCII stretch that
+// AsciiRun takes faster), which the reader's unit code then reads as ever.
+constexpr std::size_t kRunMax = 256;
+
+struct Run {
+    char32_t cs[kRunMax];
+    std::uint32_t offs[kRunMax];
+    std::uint8_t lens[kRunMax];
+    std::size_t n = 0;
+    std::size_t used = 0;  // bytes
+
+    bool Full() const noexcept { return n == kRunMax; }
+    void Add(char32_t c, std::size_t len) noexcept {
+        cs[n] = c;
+        offs[n] = static_cast<std::uint32_t>(used);
+        lens[n++] = static_cast<std::uint8_t>(len);
+        used += len;
+    }
+    // Bytes taken that are no character (a mode change).
+    void Skip(std::size_t len) noexcept { used += len; }
+    std::size_t Deliver(const std::uint8_t* p, std::uint64_t at, ReadSink& sink) noexcept {
+        if (n) sink.Chars(cs, offs, lens, n, p, at);
+        return used;
+    }
+};
+
+// True when the eight bytes from p on are all ASCII: a stretch worth
+// ending a run for.
+bool AsciiStretch(const std::uint8_t* p, std::size_t avail) noexcept {
+    if (avail < 8) return false;
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return (w & 0x8080808080808080u) == 0;
+}
+
+// The loop of a run: ASCII bytes one character each (up to a stretch that
+// AsciiRun takes faster), any other byte to `other`, which reads the
+// character there into its `c` and returns its bytes, or 0 to end the run.
+template <class Other>
+std::size_t RunOf(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink, Other other) noexcept {
+    Run run;
+    std::size_t i = 0;
+    while (i < avail && !run.Full()) {
+        if (p[i] < 0x80) {
+            if (AsciiStretch(p + i, avail - i)) break;
+            run.Add(p[i], 1);
+            ++i;
+            continue;
+        }
+        char32_t c;
+        const std::size_t k = other(p + i, avail - i, c);
+        if (!k) break;
+        run.Add(c, k);
+        i += k;
+    }
+    return run.Deliver(p, at, sink);
+}
+
 class AsciiReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool, std::uint64_t at,
                      ReadSink& sink) noexcept override {
@@ -84,10 +144,40 @@ class AsciiReader final : public Reader {
 };
 
 class Utf8Reader final : public Reader {
+    // The same checks as Step, on whole characters only.
+    static std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
+        return RunOf(p, avail, at, sink, [](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            const std::uint8_t b = q[0];
+            if (b >= 0xE0 && b <= 0xEF) {
+                // Step's narrower second-byte ranges after E0 and ED are
+                // the overlong forms and the surrogates, checked on the
+                // value here.
+                if (left < 3 || ((q[1] & 0xC0) | (q[2] & 0xC0) << 8) != 0x8080) return 0;
+                c = static_cast<char32_t>((b & 0x0F) << 12 | (q[1] & 0x3F) << 6 | (q[2] & 0x3F));
+                return c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) ? 0 : 3;
+            }
+            if (b >= 0xC2 && b <= 0xDF) {
+                if (left < 2 || (q[1] & 0xC0) != 0x80) return 0;
+                c = static_cast<char32_t>((b & 0x1F) << 6 | (q[1] & 0x3F));
+                return 2;
+            }
+            if (b >= 0xF0 && b <= 0xF4) {
+                if (left < 4) return 0;
+                const std::uint8_t t1 = q[1], t2 = q[2], t3 = q[3];
+                const std::uint8_t lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+                if (t1 < lo || t1 > hi || (t2 & 0xC0) != 0x80 || (t3 & 0xC0) != 0x80) return 0;
+                c = static_cast<char32_t>((b & 0x07) << 18 | (t1 & 0x3F) << 12 | (t2 & 0x3F) << 6 | (t3 & 0x3F));
+                return 4;
+            }
+            return 0;
+        });
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
         std::size_t len;
         char32_t c;
         // The second byte's range excludes overlong forms, surrogates and
@@ -187,10 +277,30 @@ private:
 };
 
 class SJisReader final : public Reader {
+    const char16_t* pairs_ = Cp932PairTable();
+
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        return RunOf(p, avail, at, sink, [this](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            const std::uint8_t b = q[0];
+            if (b >= 0xA1 && b <= 0xDF) {
+                c = 0xFF61 + (b - 0xA1);
+                return 1;
+            }
+            // A byte that is no trail has an empty cell in the pair table,
+            // so the table alone decides (Step tells the two apart).
+            if (!IsSJisLead(b) || left < 2) return 0;
+            c = pairs_[Cp932LeadIndex(b) * 256 + q[1]];
+            return c ? 2 : 0;
+        });
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (pairs_) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         if (b >= 0xA1 && b <= 0xDF) {
             sink.Char(0xFF61 + (b - 0xA1), at, p, 1);
             return 1;
@@ -227,11 +337,38 @@ char32_t Jis0208ToUnicode(std::uint8_t j1, std::uint8_t j2) noexcept {
     return SJisPairToUnicode(static_cast<std::uint8_t>(s >> 8), static_cast<std::uint8_t>(s & 0xFF));
 }
 
+// Jis0208ToUnicode through the row/cell table.
+char32_t Jis0208FromTable(const char16_t* jis, std::uint8_t j1, std::uint8_t j2) noexcept {
+    return jis[(j1 - 0x21) * 94 + (j2 - 0x21)];
+}
+
 class EucJpReader final : public Reader {
+    const char16_t* jis_ = Jis0208DecodeTable();
+
+    // Two-byte characters only: JIS X 0212's three go the unit way.
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        return RunOf(p, avail, at, sink, [this](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
+            if (left < 2) return 0;
+            const std::uint8_t b = q[0], t = q[1];
+            if (IsEucByte(b) && IsEucByte(t)) {
+                c = Jis0208FromTable(jis_, b & 0x7F, t & 0x7F);
+                return c ? 2 : 0;
+            }
+            if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
+                c = 0xFF61 + (t - 0xA1);
+                return 2;
+            }
+            return 0;
+        });
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
         if (b < 0x80) return AsciiRun(p, avail, at, sink);
+        if (jis_) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         std::size_t len = b == 0x8F ? 3 : 2;
         if (b != 0x8E && b != 0x8F && !IsEucByte(b)) {
             sink.Malformed(at, p, 1);
@@ -270,6 +407,46 @@ class JisReader final : public Reader {
     enum class Mode { kAscii, kKanji, kKana, kX0212 };
     Mode g0_ = Mode::kAscii;
     bool shifted_ = false;  // SO: half-width katakana until SI
+    const char16_t* jis_ = Jis0208DecodeTable();
+
+    // Text in ASCII and kanji mode, across the escapes between them (the
+    // usual shape: every kanji stretch opened and closed by one); anything
+    // else (another escape or mode, a shift, 8-bit bytes, a long ASCII
+    // stretch) ends the run for Step. The mode changes as the run goes.
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) noexcept {
+        Run run;
+        std::size_t i = 0;
+        std::size_t escapes = 0;  // bounds a run of nothing but escapes
+        while (i < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b == 0x1B) {
+                if (avail - i < 3 || p[i + 2] != 'B' || (p[i + 1] != '$' && p[i + 1] != '(') || ++escapes > kRunMax) {
+                    break;
+                }
+                g0_ = p[i + 1] == '$' ? Mode::kKanji : Mode::kAscii;
+                run.Skip(3);
+                i += 3;
+            } else if (b >= 0x80 || b == 0x0E || b == 0x0F) {
+                break;
+            } else if (g0_ == Mode::kAscii) {
+                if (AsciiStretch(p + i, avail - i)) break;
+                run.Add(b, 1);
+                ++i;
+            } else if (g0_ != Mode::kKanji) {
+                break;
+            } else if (b >= 0x21 && b <= 0x7E) {
+                if (avail - i < 2 || p[i + 1] < 0x21 || p[i + 1] > 0x7E) break;
+                const char32_t c = Jis0208FromTable(jis_, b, p[i + 1]);
+                if (!c) break;
+                run.Add(c, 2);
+                i += 2;
+            } else {
+                run.Add(b, 1);  // controls and space pass in kanji mode
+                ++i;
+            }
+        }
+        return run.Deliver(p, at, sink);
+    }
 
     void ResetState() noexcept override {
         g0_ = Mode::kAscii;
@@ -282,6 +459,13 @@ class JisReader final : public Reader {
     // announcement of a revision, followed by ESC $ B).
     std::size_t Escape(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                        ReadSink& sink) noexcept {
+        // The two that open and close every kanji stretch, decided at once
+        // (each is whole: one intermediate, then its final byte).
+        if (avail >= 3 && p[2] == 'B' && (p[1] == '$' || p[1] == '(')) {
+            g0_ = p[1] == '$' ? Mode::kKanji : Mode::kAscii;
+            shifted_ = false;
+            return 3;
+        }
         static constexpr std::size_t kLongest = 8;
         std::size_t len = 1;
         while (len < avail && len < kLongest && p[len] >= 0x20 && p[len] <= 0x2F) ++len;
@@ -315,6 +499,9 @@ class JisReader final : public Reader {
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         const std::uint8_t b = p[0];
+        if (!shifted_ && jis_ && (b == 0x1B || g0_ == Mode::kKanji)) {
+            if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
+        }
         if (b == 0x1B) return Escape(p, avail, last, at, sink);
         if (b >= 0x80) {
             sink.Malformed(at, p, 1);  // 8-bit bytes have no place in 7-bit text

@@ -21,6 +21,14 @@ public:
     virtual void Ascii(const std::uint8_t* p, std::size_t n, std::uint64_t offset) noexcept {
         for (std::size_t i = 0; i < n && !Stopped(); ++i) Char(p[i], offset + i, p + i, 1);
     }
+    // A run of well-formed characters, the i-th of lens[i] bytes at p +
+    // offs[i] (offset `offset + offs[i]`), in order; what lies between them
+    // (escape sequences) is not text: one call for many, since a call per
+    // character costs more than most conversions do.
+    virtual void Chars(const char32_t* cs, const std::uint32_t* offs, const std::uint8_t* lens, std::size_t n,
+                       const std::uint8_t* p, std::uint64_t offset) noexcept {
+        for (std::size_t i = 0; i < n && !Stopped(); ++i) Char(cs[i], offset + offs[i], p + offs[i], lens[i]);
+    }
     // A sink that has seen enough (a strict stop) ends the reading early.
     virtual bool Stopped() const noexcept { return false; }
 };

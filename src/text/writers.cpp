@@ -2,11 +2,70 @@
 #include "text/writers.hpp"
 
 #include "text/cp932_map.hpp"
+#include "text/kana.hpp"
 #include "zr_moji.h"
 
 namespace zr::text {
 
+std::size_t Writer::PutRun(const char32_t* cs, std::size_t n, bool cp932Variants, std::vector<std::uint8_t>& out) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!Put(cp932Variants ? VariantToCp932(cs[i]) : cs[i], out)) return i;
+    }
+    return n;
+}
+
 namespace {
+
+// Room for `most` bytes at the end of out, written through a plain pointer
+// and cut back to what was written: a run's bytes without a push each.
+class Tail {
+public:
+    Tail(std::vector<std::uint8_t>& out, std::size_t most) : out_(out), base_(out.size()) {
+        out_.resize(base_ + most);
+        p_ = out_.data() + base_;
+    }
+    ~Tail() { out_.resize(static_cast<std::size_t>(p_ - out_.data())); }
+    Tail(const Tail&) = delete;
+    Tail& operator=(const Tail&) = delete;
+    std::uint8_t*& p() noexcept { return p_; }
+
+private:
+    std::vector<std::uint8_t>& out_;
+    std::size_t base_;
+    std::uint8_t* p_;
+};
+
+// Code points no variant pair starts from (the JIS forms lie in
+// U+00A2..U+00AC, U+2014..U+2212 and at U+301C) pass with a few comparisons;
+// the CJK punctuation just below U+301C is common.
+constexpr char32_t Cp932Form(char32_t c) noexcept {
+    return c - 0xA2u <= 0xACu - 0xA2u || c - 0x2014u <= 0x2212u - 0x2014u || c == 0x301C ? VariantToCp932(c) : c;
+}
+
+std::uint8_t* Utf8Bytes(char32_t c, std::uint8_t* q) noexcept {
+    if (c >= 0x800 && c < 0x10000) {  // kana and kanji: the common case first
+        q[0] = static_cast<std::uint8_t>(0xE0 | c >> 12);
+        q[1] = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+        q[2] = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+        return q + 3;
+    }
+    if (c < 0x80) {
+        *q++ = static_cast<std::uint8_t>(c);
+    } else if (c < 0x800) {
+        *q++ = static_cast<std::uint8_t>(0xC0 | c >> 6);
+        *q++ = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *q++ = static_cast<std::uint8_t>(0xE0 | c >> 12);
+        *q++ = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+        *q++ = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+    } else {
+        *q++ = static_cast<std::uint8_t>(0xF0 | c >> 18);
+        *q++ = static_cast<std::uint8_t>(0x80 | (c >> 12 & 0x3F));
+        *q++ = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+        *q++ = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+    }
+    return q;
+}
 
 // For the encodings in which ASCII stands for itself.
 bool AppendAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
@@ -15,21 +74,8 @@ bool AppendAscii(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>
 }
 
 void PutUtf8(char32_t c, std::vector<std::uint8_t>& out) {
-    if (c < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<std::uint8_t>(0xC0 | c >> 6));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<std::uint8_t>(0xE0 | c >> 12));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<std::uint8_t>(0xF0 | c >> 18));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-    }
+    std::uint8_t b[4];
+    out.insert(out.end(), b, Utf8Bytes(c, b));
 }
 
 // Readers hand over Unicode scalar values only, so every code point below
@@ -57,6 +103,16 @@ class Utf8Writer final : public Writer {
         return true;
     }
     void Bom(std::vector<std::uint8_t>& out) override { PutUtf8(kBom, out); }
+    std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
+                       std::vector<std::uint8_t>& out) override {
+        if (cp932Variants) return Writer::PutRun(cs, n, cp932Variants, out);
+        Tail t(out, n * 4);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!IsScalar(cs[i])) return i;
+            t.p() = Utf8Bytes(cs[i], t.p());
+        }
+        return n;
+    }
 };
 
 class Utf16Writer final : public Writer {
@@ -82,6 +138,29 @@ private:
         return true;
     }
     void Bom(std::vector<std::uint8_t>& out) override { Unit(static_cast<char16_t>(kBom), out); }
+    std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
+                       std::vector<std::uint8_t>& out) override {
+        if (cp932Variants) return Writer::PutRun(cs, n, cp932Variants, out);
+        Tail t(out, n * 4);
+        std::uint8_t*& q = t.p();
+        const int hi = big_ ? 0 : 1;
+        auto unit = [&](unsigned u) {
+            q[hi] = static_cast<std::uint8_t>(u >> 8);
+            q[1 - hi] = static_cast<std::uint8_t>(u & 0xFF);
+            q += 2;
+        };
+        for (std::size_t i = 0; i < n; ++i) {
+            const char32_t c = cs[i];
+            if (!IsScalar(c)) return i;
+            if (c < 0x10000) {
+                unit(c);
+            } else {
+                unit(0xD800 + ((c - 0x10000) >> 10));
+                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+        }
+        return n;
+    }
 };
 
 class SJisWriter final : public Writer {
@@ -98,6 +177,25 @@ class SJisWriter final : public Writer {
         if (s >= 0x100) out.push_back(static_cast<std::uint8_t>(s >> 8));
         out.push_back(static_cast<std::uint8_t>(s & 0xFF));
         return true;
+    }
+    std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
+                       std::vector<std::uint8_t>& out) override {
+        const SJisCode* codes = Cp932EncodeTable();
+        if (!codes) return Writer::PutRun(cs, n, cp932Variants, out);
+        Tail t(out, n * 2);
+        std::uint8_t*& q = t.p();
+        for (std::size_t i = 0; i < n; ++i) {
+            const char32_t c = cp932Variants ? Cp932Form(cs[i]) : cs[i];
+            if (c == 0) {
+                *q++ = 0;
+                continue;
+            }
+            const SJisCode s = c < 0x10000 ? codes[c] : 0;
+            if (!s) return i;
+            if (s >= 0x100) *q++ = static_cast<std::uint8_t>(s >> 8);
+            *q++ = static_cast<std::uint8_t>(s & 0xFF);
+        }
+        return n;
     }
 };
 
@@ -128,6 +226,40 @@ class EucJpWriter final : public Writer {
             return true;
         }
         return false;
+    }
+    std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
+                       std::vector<std::uint8_t>& out) override {
+        const SJisCode* codes = Cp932EncodeTable();
+        const std::uint16_t* jis = Jis0208EncodeTable();
+        if (!codes || !jis) return Writer::PutRun(cs, n, cp932Variants, out);
+        Tail t(out, n * 3);
+        std::uint8_t*& q = t.p();
+        for (std::size_t i = 0; i < n; ++i) {
+            const char32_t c = cp932Variants ? Cp932Form(cs[i]) : cs[i];
+            if (c < 0x80) {
+                *q++ = static_cast<std::uint8_t>(c);
+                continue;
+            }
+            // A code with a JIS row is never a one-byte kana, so the order
+            // of these two does not matter; the common one goes first.
+            if (const std::uint16_t j = c < 0x10000 ? jis[c] : 0) {
+                *q++ = static_cast<std::uint8_t>(j >> 8 | 0x80);
+                *q++ = static_cast<std::uint8_t>((j & 0xFF) | 0x80);
+                continue;
+            }
+            const SJisCode s = c < 0x10000 ? codes[c] : 0;
+            if (s >= 0xA1 && s <= 0xDF) {
+                *q++ = 0x8E;
+                *q++ = static_cast<std::uint8_t>(s);
+            } else if (const std::uint16_t x = UnicodeToJisX0212(c)) {
+                *q++ = 0x8F;
+                *q++ = static_cast<std::uint8_t>(x >> 8);
+                *q++ = static_cast<std::uint8_t>(x & 0xFF);
+            } else {
+                return i;
+            }
+        }
+        return n;
     }
 };
 

@@ -30,6 +30,11 @@ public:
         (void)out;
         return false;
     }
+    // Appends cs[0..n) while each has a form here and returns how many
+    // went; the one that stopped it (if any) is for Put, which reports it.
+    // `cp932Variants`: the JIS forms of the variant pairs are written as
+    // code page 932's, as the converter does for the Japanese encodings.
+    virtual std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants, std::vector<std::uint8_t>& out);
 };
 
 struct WriterOptions {

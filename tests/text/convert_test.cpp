@@ -221,6 +221,14 @@ const SplitCase kSplits[] = {
     {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本 a+b\nc😀", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
     {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "ok\xE6\x97", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
     {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b$(%.%$+JK\x1b(Zb\x1b", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
+    // Runs of characters taken together: an ASCII stretch of eight ends
+    // one, of seven does not; an unmappable one inside; kanji and ASCII
+    // stretches of ISO-2022-JP read as one run across their escapes.
+    {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "日abcdefgh本abcdefg語\r\n😀〜", ZRT_ERRORS_REPLACE, ZRT_EOL_KEEP},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "日😀本\n丂ｶ", ZRT_ERRORS_SKIP, ZRT_EOL_KEEP},
+    {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$BF|\x1b(Bab\x1b$BK\\\r\n\x1b(B\x1b$B\x1b(B", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_SJIS, ZRT_ENC_UTF8, "\x93\xFA\xB6" "ab\r\n\x96\x7B\x81", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
+    {ZRT_ENC_EUCJP, ZRT_ENC_SJIS, "\xC6\xFC\x8E\xB6" "a\r\n\xCB\xDC\xA1", ZRT_ERRORS_STRICT, ZRT_EOL_KEEP},
 };
 
 TEST(Convert, ChunkSplitsGiveTheSameResult) {
@@ -241,6 +249,49 @@ TEST(Convert, ChunkSplitsGiveTheSameResult) {
         }
         // A one-byte output buffer drains the same bytes.
         EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, 0, 1).out), Hex(whole.out)) << Hex(c.in);
+    }
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+}
+
+// Texts longer than the runs the readers hand over (a few hundred
+// characters): an error after several runs keeps its offset and line, a
+// CR LF split between two runs counts once, and the output before it is
+// whole.
+TEST(Convert, ErrorsAfterManyRunsKeepTheirPlace) {
+    const struct {
+        int32_t from, to;
+        std::string in, want;
+        uint64_t offset, line;
+        int32_t kind;
+        const char* why;
+    } cases[] = {
+        {ZRT_ENC_UTF8, ZRT_ENC_SJIS, "本本" + Repeat("日\r\n", 100) + "😀", "\x96\x7B\x96\x7B" + Repeat("\x93\xFA\r\n", 100),
+         506, 101, ZRT_ERR_UNMAPPABLE, "CR and LF on both sides of a run's end"},
+        {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, Repeat("日本", 150) + "\n😀", Repeat("\xC6\xFC\xCB\xDC", 150) + "\n", 901, 2,
+         ZRT_ERR_UNMAPPABLE, "unmappable after full runs"},
+        {ZRT_ENC_SJIS, ZRT_ENC_UTF8, Repeat("\x93\xFA", 300) + "\xFF", Repeat("日", 300), 600, 1, ZRT_ERR_MALFORMED,
+         "malformed after full runs"},
+        {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, Repeat("\xC6\xFC\r", 200) + "\x8F", Repeat("日\r", 200), 600, 201, ZRT_ERR_MALFORMED,
+         "CR alone ends lines too"},
+        {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$B" + Repeat("F|", 300) + "\x1b(B\n\x1b$BF|\x1b(Bx\x80", Repeat("日", 300) + "\n日x",
+         616, 2, ZRT_ERR_MALFORMED, "ISO-2022-JP runs across escapes"},
+        {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b$B" + Repeat("F|", 255) + "\r\nF|\x1b(Bx\x80", Repeat("日", 255) + "\r\n日x", 521, 2,
+         ZRT_ERR_MALFORMED, "a CR LF in kanji mode split between two runs"},
+    };
+    for (const auto& c : cases) {
+        for (size_t chunk : {size_t{0}, size_t{255}, size_t{256}, size_t{512}}) {
+            const auto r = Convert(c.from, c.to, c.in, nullptr, chunk);
+            EXPECT_EQ(r.status, ZRT_STOPPED) << c.why;
+            EXPECT_EQ(Hex(r.out), Hex(c.want)) << c.why << ", chunks of " << chunk;
+            EXPECT_EQ(r.error.kind, c.kind) << c.why;
+            EXPECT_EQ(r.error.offset, c.offset) << c.why << ", chunks of " << chunk;
+            EXPECT_EQ(r.error.line, c.line) << c.why << ", chunks of " << chunk;
+        }
     }
 }
 
