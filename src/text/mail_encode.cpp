@@ -86,6 +86,14 @@ std::string QuotedPrintableLines(const std::string& bytes, const std::string& eo
                 out.push_back(enc[i]);
             }
         }
+        // The escaped white space must not push the line past 76
+        // characters; the encoder's last piece holds at most 75, so a soft
+        // break always fits before it.
+        if (!tail.empty()) {
+            const std::size_t lineStart = out.rfind('\n');
+            const std::size_t length = out.size() - (lineStart == std::string::npos ? 0 : lineStart + 1);
+            if (length + tail.size() > 76) out += "=" + eol;
+        }
         out += tail;
         if (hasBreak) out += eol;
     }
