@@ -13,10 +13,10 @@
  *
  * @par Output
  * Nothing is ever written past the `dstSize` given, and nothing at all when
- * it is 0. The functions whose result is a length (the kana width and the
- * mail functions) return the length of the *whole* result even when only
- * part of it fitted, so that a call with `dst` NULL and `dstSize` 0
- * measures it.
+ * it is 0. The functions whose result is a length (the kana width ones,
+ * ZRT_DecodeHeader(), ZRT_EncodeHeader() and ZRT_EncodeMail()) return the
+ * length of the *whole* result even when only part of it fitted, so that a
+ * call with `dst` NULL and `dstSize` 0 measures it.
  *
  * @par Threads
  * Every function may run on several threads at once, each on its own
