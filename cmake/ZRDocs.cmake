@@ -1,4 +1,4 @@
-# The reference built from include/zr_moji.h with Doxygen: HTML, and
+# The reference built from include/zr_moji.h and include/zr_text.h with Doxygen: HTML, and
 # section-3 manual pages (a page per family, a page per export made from it
 # by docs/man_pages.py, so that "man 3 ZR_SJisToUnicode" shows that export,
 # and for each constant a page that leads to its family's). Built with the
@@ -24,7 +24,8 @@ if(ZR_BUILD_DOCS)
     COMMAND Doxygen::doxygen ${CMAKE_CURRENT_BINARY_DIR}/Doxyfile
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/docs/man_pages.py ${ZR_DOCS_OUTPUT}/man/man3
     COMMAND ${CMAKE_COMMAND} -E touch ${_zr_docs_stamp}
-    DEPENDS ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/docs/Doxyfile.in
+    DEPENDS ${PROJECT_SOURCE_DIR}/include/zr_moji.h ${PROJECT_SOURCE_DIR}/include/zr_text.h
+            ${PROJECT_SOURCE_DIR}/docs/Doxyfile.in
             ${PROJECT_SOURCE_DIR}/docs/mainpage.md
             ${PROJECT_SOURCE_DIR}/docs/man_pages.py
     COMMENT "Building the reference with Doxygen"
@@ -37,6 +38,7 @@ if(ZR_BUILD_DOCS)
   if(ZR_BUILD_TESTS)
     add_test(NAME Docs.ReferenceBuiltForEveryExport
       COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/header/check_reference.py
-              ${ZR_DOCS_OUTPUT} ${PROJECT_SOURCE_DIR}/exports/zr_moji.def)
+              ${ZR_DOCS_OUTPUT} ${PROJECT_SOURCE_DIR}/exports/zr_moji.def
+              ${PROJECT_SOURCE_DIR}/include/zr_text.h)
   endif()
 endif()

@@ -7,7 +7,8 @@ that "man 3 ZR_SJisToUnicode" shows that function: its prototype, its whole
 documentation, the notes and the example of its family, and where the
 family and the conventions are. Doxygen also writes the code examples as they stand between
 .nf and .fi, where troff would take the backslash of "\\x82" for one of its
-own escapes; those backslashes become troff's \\e.
+own escapes; those backslashes become troff's \\e (but for the \\& that Doxygen
+puts before a period).
 
 Usage: man_pages.py MAN3_DIRECTORY"""
 import os
@@ -24,7 +25,8 @@ def escape_verbatim(text):
         elif line.startswith(".fi"):
             verbatim = False
         elif verbatim:
-            line = line.replace("\\", "\\e")
+            # Doxygen's own \& (before a period) stays troff's.
+            line = line.replace("\\", "\\e").replace("\\e&", "\\&")
         out.append(line)
     return "\n".join(out)
 
@@ -68,7 +70,7 @@ def function_pages(family, text):
     pages = {}
     for heading, body in sections(functions, ".SS "):
         proto = heading[len(".SS "):].strip().strip('"')
-        name_match = re.search(r"\b(ZR_\w+) \(", proto)
+        name_match = re.search(r"\b(ZRT?_\w+) \(", proto)
         if not name_match:
             continue
         name = name_match.group(1)
@@ -77,6 +79,8 @@ def function_pages(family, text):
         brief = next((l for l in body if l.strip() and not l.startswith(".")), name)
         brief = re.sub(r"\\&\.\s*$", "", brief.strip())
         synopsis = proto.replace(name + " (", "\\fB%s\\fP (" % name, 1)
+        # The text module's functions come from a header of their own.
+        header = "zr_text.h" if name.startswith("ZRT_") else "zr_moji.h"
         page = [
             '.TH "%s" 3 %s' % (name, rest),
             ".ad l",
@@ -85,7 +89,7 @@ def function_pages(family, text):
             "%s \\- %s" % (name, brief),
             ".SH SYNOPSIS",
             ".nf",
-            "\\fB#include <zr_moji.h>\\fP",
+            "\\fB#include <%s>\\fP" % header,
             ".sp",
             synopsis + ";",
             ".fi",
@@ -97,8 +101,8 @@ def function_pages(family, text):
             page += [".SH EXAMPLE", "The example of the family \\fB%s\\fP(3):" % family, ".PP"] + example
         page += [
             '.SH "SEE ALSO"',
-            "\\fB%s\\fP(3), the family with its other exports; \\fBzr_moji.h\\fP(3), the conventions "
-            "every export follows\\&." % family,
+            "\\fB%s\\fP(3), the family with its other exports; \\fB%s\\fP(3), the conventions "
+            "every export follows\\&." % (family, header),
             "",
         ]
         pages[name] = "\n".join(page)

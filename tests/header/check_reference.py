@@ -3,7 +3,10 @@
 index, and for every export of the .def list a section-3 manual page of its
 own, with its name and prototype, which troff renders without complaint.
 
-Usage: check_reference.py DOCS_OUTPUT_DIRECTORY zr_moji.def"""
+The functions of the text module are checked alike, their names taken from
+the declarations of its header.
+
+Usage: check_reference.py DOCS_OUTPUT_DIRECTORY zr_moji.def [zr_text.h]"""
 import os
 import re
 import shutil
@@ -14,6 +17,9 @@ import sys
 def main():
     out, deffile = sys.argv[1:3]
     exports = [l.strip() for l in open(deffile, encoding="utf-8") if re.match(r"^\s+ZR_\w+\s*$", l)]
+    for header in sys.argv[3:]:
+        text = open(header, encoding="utf-8").read()
+        exports += sorted(set(re.findall(r"ZRT_CALL\s+(ZRT_\w+)\s*\(", text)))
     problems = []
     log = os.path.join(out, "warnings.log")
     if not os.path.exists(log):

@@ -6,9 +6,11 @@ and run. A comment on a line that states `name == value` (the README's way
 of giving a result) becomes a check after that line; the header's examples
 check with assert().
 
-Usage: run_examples.py [--cflag FLAG]... CC HEADER_DIR LIBRARY HEADER README...
+Usage: run_examples.py [--cflag FLAG]... [--link LIBRARY]... CC HEADER_DIR LIBRARY HEADER README...
 (--cflag passes the flags the library was built with that its users need too,
-such as a sanitizer's.)"""
+such as a sanitizer's; --link names a library to link ahead of LIBRARY, as
+the text module's examples need its own beside libzr_moji. HEADER is
+included by every example, after zr_moji.h.)"""
 import argparse
 import os
 import re
@@ -64,18 +66,28 @@ def with_checks(body):
     return "\n".join(out)
 
 
-def run(cc, cflags, include_dir, library, where, body, workdir, index):
+def link_flags(library):
+    """-L, -l and the run path that find a shared library at its path."""
+    libdir = os.path.dirname(os.path.abspath(library))
+    name = re.sub(r"^lib|\.so(\.\d+)*$", "", os.path.basename(library))
+    return ["-L", libdir, "-l" + name, "-Wl,-rpath," + libdir]
+
+
+def run(cc, cflags, include_dir, libraries, header, where, body, workdir, index):
     source = os.path.join(workdir, "example%d.c" % index)
     exe = os.path.join(workdir, "example%d" % index)
     with open(source, "w", encoding="utf-8") as f:
-        f.write(PRELUDE)
+        extra = "" if header == "zr_moji.h" else '#include "%s"\n' % header
+        f.write(PRELUDE.replace('#include "zr_moji.h"\n', '#include "zr_moji.h"\n' + extra))
         f.write("#line 1 \"%s\"\n" % where)
         f.write(with_checks(body))
         f.write("\n    return 0;\n}\n")
-    libdir = os.path.dirname(os.path.abspath(library))
+    links = []
+    for library in libraries:
+        links += link_flags(library)
     build = subprocess.run(
         [cc, "-std=c99", "-Wall", "-Wextra", "-Werror", "-Wno-unused-variable"] + cflags + ["-I", include_dir,
-         source, "-o", exe, "-L", libdir, "-lzr_moji", "-Wl,-rpath," + libdir],
+         source, "-o", exe] + links,
         capture_output=True, text=True)
     if build.returncode != 0:
         return "does not compile:\n" + build.stderr
@@ -89,6 +101,7 @@ def run(cc, cflags, include_dir, library, where, body, workdir, index):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cflag", action="append", default=[])
+    parser.add_argument("--link", action="append", default=[])
     parser.add_argument("cc")
     parser.add_argument("include_dir")
     parser.add_argument("library")
@@ -101,7 +114,8 @@ def main():
     failed = 0
     with tempfile.TemporaryDirectory(prefix="zr_examples_") as workdir:
         for i, (where, body) in enumerate(blocks):
-            error = run(args.cc, args.cflag, args.include_dir, args.library, where, body, workdir, i)
+            error = run(args.cc, args.cflag, args.include_dir, args.link + [args.library],
+                        os.path.basename(args.header), where, body, workdir, i)
             if error:
                 failed += 1
                 print("%s: example %s" % (where, error))
