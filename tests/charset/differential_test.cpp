@@ -356,6 +356,19 @@ TEST(Differential, EdgesOfTheOnePassLoops) {
         {"41 A4A2 42", "high bytes among single bytes"},
         {"1B2442 21212121212121212121212121212121 3021 1B2842", "a full block and one more unit"},
         {"41414141414141414141414141414141 41", "a full block of letters and one more"},
+        {"1B2442 30", "a lone first byte is the whole run"},
+        {"1B2442 21", "a lone '!', the lowest JIS byte"},
+        {"1B2442 210A", "'!' then LF"},
+        {"1B2442 0A21", "LF then '!'"},
+        {"1B2442 2020 3021", "spaces, below the JIS bytes, in a run"},
+        {"1B2442 1F21 7F21 217F", "control and DEL bytes paired with JIS bytes"},
+        {"1B2442 8021 21A1 FFFF", "high bytes paired with JIS bytes"},
+        {"1B2442 7E7E 7F", "the highest JIS pair, then DEL as an odd byte"},
+        {"1B2442 3021 30 1B2842 41", "an odd byte before the escape out"},
+        {"1B2442 3021 3021 21", "an odd byte right before the end"},
+        {"1B2442 2121212121212121 30 0A 212121212121212121", "a stray pair mid-block"},
+        {"1B2442 21212121212121212121212121212121 30", "a full block, then an odd byte"},
+        {"1B2442 2121212121212121212121212121210A 2121", "LF in the last lane of a block"},
     };
     for (const auto& c : jis) {
         const std::string text = Hex(c.hex);

@@ -170,6 +170,88 @@ TEST_F(TableFiles, NarrowPathLoadsAndOverlongPathFails) {
     EXPECT_TRUE(TempFiles().empty());
 }
 
+// Paths reach the host as UTF-8: three-byte characters and surrogate pairs
+// must come out as the bytes the file was created with.
+struct NameCase {
+    std::string utf8;       // the file's name on disk
+    std::u16string wide;    // the same name for the W loader
+    const char* sjis;       // the same name for the A loader, when it has one
+    const char* why;
+};
+
+const NameCase kNames[] = {
+    {"\xE3\x81\x8B\xE3\x81\xAA\xE6\xBC\xA2\xE5\xAD\x97.csv", u"\u304B\u306A\u6F22\u5B57.csv",
+     "\x82\xA9\x82\xC8\x8A\xBF\x8E\x9A.csv", "kana and kanji, three bytes each"},
+    {"\xF0\xA0\xAE\xB7.csv", u"\U00020BB7.csv", nullptr, "a character beyond the BMP"},
+    {"a\xC3\xA9\xF0\xA0\xAE\xB7\xE3\x81\x82\xF0\x9F\x98\x80z.csv", u"a\u00E9\U00020BB7\u3042\U0001F600z.csv",
+     nullptr, "two, four, three and four bytes in a row"},
+    {"\xEF\xBF\xBD\xEF\xBF\xBF\xF4\x8F\xBF\xBF.csv", u"\uFFFD\uFFFF\U0010FFFF.csv", nullptr,
+     "the last units of each length"},
+};
+
+TEST_F(TableFiles, OpensFilesWithNonAsciiNames) {
+    for (const auto& c : kNames) {
+        const std::string path = data_ + "/" + c.utf8;
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr) << c.why;
+        std::fputs("41,C1,x\n", f);
+        std::fclose(f);
+        CodeTable* t = ZR_CodeTableInitW((zr_test::Widen(data_) + u"/" + c.wide).c_str(), 0, 1, 0);
+        EXPECT_EQ(ZR_CodeTableError(), 0) << c.why;
+        EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC1) << c.why;
+        ZR_CodeTableTerm(t);
+        if (c.sjis) {
+            t = ZR_CodeTableInitA((data_ + "/" + c.sjis).c_str(), 0, 1, 0);
+            EXPECT_EQ(ZR_CodeTableError(), 0) << c.why << " (Shift_JIS path)";
+            EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC1) << c.why << " (Shift_JIS path)";
+            ZR_CodeTableTerm(t);
+        }
+        EXPECT_TRUE(TempFiles().empty()) << c.why;
+        unlink(path.c_str());
+    }
+}
+
+TEST_F(TableFiles, MakesItsFileInATempWithANonAsciiName) {
+    const std::u16string table = Make("41,C1,x\n");
+    for (const auto& c : kNames) {
+        const std::string dir = temp_ + "/" + c.utf8;
+        ASSERT_EQ(mkdir(dir.c_str(), 0700), 0) << c.why;
+        setenv("TEMP", dir.c_str(), 1);
+        CodeTable* t = ZR_CodeTableInitW(table.c_str(), 0, 1, 0);
+        EXPECT_EQ(ZR_CodeTableError(), 0) << c.why;
+        EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC1) << c.why;
+        const auto files = zr_test::ListDir(dir);
+        ASSERT_EQ(files.size(), 1u) << c.why << ": the table file goes into TEMP itself";
+        EXPECT_EQ(files[0].rfind("ZR_", 0), 0u) << c.why;
+        ZR_CodeTableTerm(t);
+        EXPECT_TRUE(zr_test::ListDir(dir).empty()) << c.why << ": Term finds the file it made";
+        zr_test::RemoveTree(dir);
+    }
+    setenv("TEMP", temp_.c_str(), 1);
+}
+
+// Every descriptor a load opens is closed by the load or by Term, whether the
+// load succeeds or fails.
+TEST_F(TableFiles, LoadingAndReleasingKeepsNoDescriptor) {
+    if (access("/proc/self/fd", R_OK) != 0) GTEST_SKIP() << "no /proc/self/fd to count descriptors in";
+    const std::u16string good = Make("41,C1,x\n42,C2,x\n");
+    const std::u16string bad = Make("41,C1,x\n42\n");
+    const std::u16string empty = Make("/ nothing\n");
+    const std::u16string missing = zr_test::Widen(data_) + u"/missing.csv";
+    const auto open = zr_test::ListDir("/proc/self/fd").size();
+    for (int round = 0; round < 50; ++round) {
+        std::vector<CodeTable*> tables;
+        for (int k = 0; k < 8; ++k) tables.push_back(ZR_CodeTableInitW(good.c_str(), k & 1, 1, k & 2 ? 1 : 0));
+        for (CodeTable* t : tables) ASSERT_NE(t, nullptr);
+        EXPECT_EQ(ZR_CodeTableInitW(bad.c_str(), 0, 1, 0), nullptr);
+        EXPECT_EQ(ZR_CodeTableInitW(empty.c_str(), 0, 1, 0), nullptr);
+        EXPECT_EQ(ZR_CodeTableInitW(missing.c_str(), 0, 1, 0), nullptr);
+        for (CodeTable* t : tables) ZR_CodeTableTerm(t);
+    }
+    EXPECT_EQ(zr_test::ListDir("/proc/self/fd").size(), open);
+    EXPECT_TRUE(TempFiles().empty());
+}
+
 struct LookupCase {
     int32_t code, want;
     const char* why;

@@ -87,6 +87,8 @@ TEST(QuotedPrintableEncode, RefusesBadArgumentsWithoutWriting) {
     EXPECT_EQ(ZR_QuotedPrintable_Encode(src, 3, dst, -2), -1);
     EXPECT_EQ(ZR_QuotedPrintable_Encode(nullptr, 3, dst, 8), -1);
     EXPECT_EQ(ZR_QuotedPrintable_Encode(src, 3, nullptr, 8), -1);
+    EXPECT_EQ(ZR_QuotedPrintable_Encode(src, 0, dst, 0), -1) << "empty source has no room for its NUL";
+    EXPECT_EQ(ZR_QuotedPrintable_Encode(src, -1, dst, 0), -1) << "negative length is empty, still no room";
     EXPECT_STREQ(dst, "keep");
     EXPECT_EQ(ZR_QuotedPrintable_Encode(src, -1, dst, 8), 0);
     EXPECT_EQ(std::string(dst, 8), std::string(8, '\0'));
