@@ -101,6 +101,31 @@ def _cp932_decode_direct(data: bytes, errors: str = "strict") -> Optional[str]:
         return None
 
 
+_leads = bytearray()
+
+
+def _ends_in_a_lead_byte(data: bytes) -> bool:
+    """Whether valid Shift_JIS would end in the first byte of a character.
+    A byte that cannot start a double-byte character ends one, so the bytes
+    after the last such byte pair up as characters; an odd count leaves the
+    last one open."""
+    if not _leads:
+        validate = _text._t.ZRT_Validate
+        _leads.extend(b for b in range(256) if validate(_text.ENC_SJIS, bytes([b]), 1, 1, None) != 1
+                      and validate(_text.ENC_SJIS, bytes([b]), 1, 0, None) == 1)
+    n = len(data)
+    k = n
+    tail = data[max(0, n - 64):]
+    for b in reversed(tail):
+        if b not in _leads:
+            break
+        k -= 1
+    else:
+        if n > 64:
+            return False  # a long run of leads is no valid text: the checks below decide
+    return (n - k) % 2 == 1
+
+
 _export_only: List[str] = []
 
 
@@ -311,6 +336,14 @@ class _IncrementalDecoder(codecs.IncrementalDecoder):
         whole = self._held + data
         if not whole:
             return ""
+        if not final and _ends_in_a_lead_byte(whole):
+            # A chunk cut inside a character: read up to the cut at once
+            # rather than fail on the whole and validate it again.
+            text = _cp932_decode_direct(whole[:-1])
+            if text is not None:
+                self._held = whole[-1:]
+                self._taken += len(whole) - 1
+                return text
         text = _cp932_decode_direct(whole)
         if text is not None:
             self._held = b""
