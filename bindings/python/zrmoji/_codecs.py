@@ -5,8 +5,8 @@ zr-eucjp and zr-utf7 (Windows' UTF-7), each also under the names the text
 module accepts with a ``zr-`` in front (zr-sjis, zr-ms932, zr-windows-31j,
 zr-euc-jp, zr-jis, zr-iso-2022-jp, zr-utf-7, ...).
 
-Text goes to and from the converter as UTF-8, the one Unicode form Python
-encodes and decodes fastest. errors='strict', 'replace' and 'ignore' are
+Text goes to and from the converter as UTF-8, except that zr-cp932 decodes
+to UTF-16, which Python reads in one copy. errors='strict', 'replace' and 'ignore' are
 the converter's own policies; any other registered handler
 ('backslashreplace', 'xmlcharrefreplace', 'surrogateescape', ...) is applied
 here at each error the strict converter reports, on whole strings and in the
