@@ -271,6 +271,24 @@ def test_incremental_decoder_reports_a_cut_at_the_end_only_when_final():
     assert (e.value.start, e.value.end) == (1, 2)
 
 
+CUT_CHUNKS = [
+    # (why, chunk, text it gives, bytes held for the next chunk)
+    ("a trail byte that could also lead closes its character", b"\x88\x9f", "亜", b""),
+    ("a lead after such a trail is held", b"\x88\x9f\x88", "亜", b"\x88"),
+    ("two lead bytes in a row are one character", b"a\x81\x81", "a＝", b""),
+    ("three are a character and a cut", b"a\x81\x81\x81", "a＝", b"\x81"),
+    ("a longer run of such bytes than the decoder looks back over", b"\x88\x9f" * 40 + b"\x88", "亜" * 40,
+     b"\x88"),
+]
+
+
+@pytest.mark.parametrize("why,chunk,text,held", CUT_CHUNKS, ids=[c[0] for c in CUT_CHUNKS])
+def test_incremental_zr_cp932_holds_a_cut_lead_byte(why, chunk, text, held):
+    dec = codecs.getincrementaldecoder("zr-cp932")()
+    assert dec.decode(chunk) == text
+    assert dec.getstate() == (held, 0)
+
+
 def test_incremental_encoder_pieces_decode_as_one_text():
     enc = codecs.getincrementalencoder("zr-iso2022jp")()
     data = b"".join(enc.encode(c) for c in "日本 語") + enc.encode("", final=True)

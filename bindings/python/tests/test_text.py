@@ -95,6 +95,27 @@ def test_converter_streams_and_counts():
     assert zrmoji.convert_bytes("〜".encode(), "utf-8", "sjis", errors="replace", exact=True) == b"?"
 
 
+LONG_CONVERSIONS = [
+    # (why, source, target, one piece, its conversion alone); the piece
+    # leaves no state behind, so n pieces convert to n conversions.
+    ("output four and a half times the input, past the buffer a call sizes for it",
+     "sjis", "jis", b"\xb1a", b'\x1b$B%"\x1b(Ba'),
+    ("a text longer than the buffer a converter keeps", "sjis", "utf-8", b"\x88\x9f\xb1a\r\n",
+     "亜ｱa\r\n".encode()),
+]
+
+
+@pytest.mark.parametrize("why,source,target,piece,alone", LONG_CONVERSIONS, ids=[c[0] for c in LONG_CONVERSIONS])
+def test_long_texts_convert_in_one_call_as_in_pieces(why, source, target, piece, alone):
+    n = (3 << 20) // len(piece) + 7
+    with zrmoji.Converter(source, target) as c:
+        assert c.convert(piece * n, final=True) == alone * n
+        c.reset()
+        with pytest.raises(zrmoji.ConversionError) as e:
+            c.convert(piece * n + b"\xff", final=True)
+        assert e.value.offset == len(piece) * n and e.value.output == alone * n
+
+
 @pytest.mark.parametrize("call", [
     lambda: zrmoji.Converter("latin-9", "utf-8"),
     lambda: zrmoji.Converter("sjis", "utf-8", errors="surrogateescape"),

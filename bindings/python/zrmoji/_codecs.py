@@ -5,8 +5,8 @@ zr-eucjp and zr-utf7 (Windows' UTF-7), each also under the names the text
 module accepts with a ``zr-`` in front (zr-sjis, zr-ms932, zr-windows-31j,
 zr-euc-jp, zr-jis, zr-iso-2022-jp, zr-utf-7, ...).
 
-Text goes to and from the converter as UTF-8, the one Unicode form Python
-encodes and decodes fastest. errors='strict', 'replace' and 'ignore' are
+Text goes to and from the converter as UTF-8, except that zr-cp932 decodes
+to UTF-16, which Python reads in one copy. errors='strict', 'replace' and 'ignore' are
 the converter's own policies; any other registered handler
 ('backslashreplace', 'xmlcharrefreplace', 'surrogateescape', ...) is applied
 here at each error the strict converter reports, on whole strings and in the
@@ -60,15 +60,15 @@ def _converter(source: int, target: int, policy: str) -> Converter:
 
 # ---- the direct path of zr-cp932 ----------------------------------------------------
 #
-# The text module's code page 932 tables are gathered from the exports
-# ZR_SJisToUnicode / ZR_UnicodeToSJis, which convert several times faster
-# than its validating converter. Where the exports are sure to give what
-# the converter would, zr-cp932 calls them: bytes the text module finds
-# valid (a Unicode target loses nothing), and text whose bytes read back as
-# the same text (no character was lost or substituted; no variant-pair twin
-# was written for it) and that holds none of the few characters the exports
-# map and the text module does not. Anything else, and
-# text holding NUL, which the exports take as the end, takes the converter.
+# Decoding goes through the converter to UTF-16, which Python reads in one
+# copy. Encoding: the text module's code page 932 tables are gathered from
+# the export ZR_UnicodeToSJis, which writes faster than the converter reads
+# text. Where the export is sure to give what the converter would,
+# zr-cp932 calls it: text whose bytes read back as the same text (no
+# character was lost or substituted; no variant-pair twin was written for
+# it) and that holds none of the few characters the exports map and the
+# text module does not. Anything else, and text holding NUL, which the
+# exports take as the end, takes the converter.
 
 _exports: Dict[str, object] = {}
 _DIRECT_LIMIT = 0x3FFFFFF0  # the exports count in 32-bit ints
@@ -88,15 +88,42 @@ def _sjis_units(data: bytes):
     return units, r - 1
 
 
-def _cp932_decode_direct(data: bytes) -> Optional[str]:
-    if not data or len(data) > _DIRECT_LIMIT or b"\0" in data or "ZR_SJisToUnicode" not in _exports:
+def _cp932_decode_direct(data: bytes, errors: str = "strict") -> Optional[str]:
+    """data through the converter to UTF-16, read from its buffer piece by
+    piece: Python takes UTF-16 in a single copy, several times faster than it
+    decodes UTF-8, and no copy of the whole output is made on the way. None
+    where strict conversion stops."""
+    conv = _converter(_text.ENC_SJIS, _text.ENC_UTF16LE, errors)
+    try:
+        # Shift_JIS reads as BMP characters only: every piece is whole units.
+        return "".join([codecs.utf_16_le_decode(v, "strict", True)[0] for v in conv.chunks(data, True)])
+    except ConversionError:
         return None
-    if _text._t.ZRT_Validate(_text.ENC_SJIS, data, len(data), 1, None) != 1:
-        return None
-    units, n = _sjis_units(data)
-    if n < 0:
-        return None
-    return codecs.utf_16_le_decode(memoryview(units).cast("B")[:2 * n], "strict", True)[0]
+
+
+_leads = bytearray()
+
+
+def _ends_in_a_lead_byte(data: bytes) -> bool:
+    """Whether valid Shift_JIS would end in the first byte of a character.
+    A byte that cannot start a double-byte character ends one, so the bytes
+    after the last such byte pair up as characters; an odd count leaves the
+    last one open."""
+    if not _leads:
+        validate = _text._t.ZRT_Validate
+        _leads.extend(b for b in range(256) if validate(_text.ENC_SJIS, bytes([b]), 1, 1, None) != 1
+                      and validate(_text.ENC_SJIS, bytes([b]), 1, 0, None) == 1)
+    n = len(data)
+    k = n
+    tail = data[max(0, n - 64):]
+    for b in reversed(tail):
+        if b not in _leads:
+            break
+        k -= 1
+    else:
+        if n > 64:
+            return False  # a long run of leads is no valid text: the checks below decide
+    return (n - k) % 2 == 1
 
 
 _export_only: List[str] = []
@@ -217,7 +244,8 @@ def _decode_error(enc: int, data: bytes, start: int, e: ConversionError, final: 
 
 def _decode_native(enc: int, data: bytes, errors: str) -> str:
     if enc == _text.ENC_SJIS and len(data) >= _DIRECT_MIN:
-        direct = _cp932_decode_direct(data)
+        # Under 'replace' and 'ignore' nothing stops the converter.
+        direct = _cp932_decode_direct(data, errors)
         if direct is not None:
             return direct
     lead = _BOM7 if enc == _text.ENC_UTF7 else b""
@@ -308,6 +336,14 @@ class _IncrementalDecoder(codecs.IncrementalDecoder):
         whole = self._held + data
         if not whole:
             return ""
+        if not final and _ends_in_a_lead_byte(whole):
+            # A chunk cut inside a character: read up to the cut at once
+            # rather than fail on the whole and validate it again.
+            text = _cp932_decode_direct(whole[:-1])
+            if text is not None:
+                self._held = whole[-1:]
+                self._taken += len(whole) - 1
+                return text
         text = _cp932_decode_direct(whole)
         if text is not None:
             self._held = b""
