@@ -13,6 +13,7 @@
 #include <new>
 #include <vector>
 
+#include "text/kana.hpp"
 #include "zr_moji.h"
 
 namespace zr::text {
@@ -32,6 +33,7 @@ constexpr SJisCode kMiddleDot = 0x8145;    // the pair that really is U+30FB
 struct Tables {
     char16_t pair[60][256] = {};   // lead x trail -> unit, 0 = none
     SJisCode encode[0x10000] = {};  // unit -> code, 0 = none
+    SJisCode encodeVariants[0x10000] = {};  // the same, JIS forms as their code page 932 twins
     char16_t jisDecode[94 * 94] = {};
     std::uint16_t jisEncode[0x10000] = {};
 
@@ -39,6 +41,8 @@ struct Tables {
         FillPairs();
         FillEncode();
         FillJis();
+        std::copy(std::begin(encode), std::end(encode), std::begin(encodeVariants));
+        for (const VariantPair& v : kVariantPairs) encodeVariants[v.jis] = encode[v.cp932];
     }
 
     void FillJis() noexcept {
@@ -186,6 +190,11 @@ const char16_t* Cp932PairTable() noexcept {
 const SJisCode* Cp932EncodeTable() noexcept {
     const Tables* t = TheTables();
     return t ? t->encode : nullptr;
+}
+
+const SJisCode* Cp932EncodeTableWithVariants() noexcept {
+    const Tables* t = TheTables();
+    return t ? t->encodeVariants : nullptr;
 }
 
 const char16_t* Jis0208DecodeTable() noexcept {

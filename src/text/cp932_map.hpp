@@ -29,6 +29,9 @@ SJisCode UnicodeToSJis(char32_t c) noexcept;
 // UnicodeToSJis gives).
 const char16_t* Cp932PairTable() noexcept;
 const SJisCode* Cp932EncodeTable() noexcept;
+// Codes by BMP unit with the JIS form of each variant pair written as its
+// code page 932 twin's code.
+const SJisCode* Cp932EncodeTableWithVariants() noexcept;
 // JIS X 0208 through the same mapping, for EUC-JP and ISO-2022-JP: units
 // by (j1 - 0x21) * 94 + (j2 - 0x21) (Jis0208 row/cell bytes 0x21..0x7E),
 // and the JIS bytes j1 << 8 | j2 by BMP unit (SJisToJis of the code

@@ -7,6 +7,7 @@
 // leaves empty is not text in any form of the encoding).
 #include "text/readers.hpp"
 
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -93,6 +94,17 @@ struct Run {
         offs[n] = static_cast<std::uint32_t>(used);
         lens[n++] = static_cast<std::uint8_t>(len);
         used += len;
+    }
+    // Four two-byte characters, the units of w from its low end on.
+    void AddUnits4(std::uint64_t w) noexcept {
+        const auto at = static_cast<std::uint32_t>(used);
+        for (int k = 0; k < 4; ++k) {
+            cs[n + k] = static_cast<char32_t>(w >> 16 * k & 0xFFFF);
+            offs[n + k] = at + 2 * k;
+            lens[n + k] = 2;
+        }
+        n += 4;
+        used += 8;
     }
     // Bytes taken that are no character (a mode change).
     void Skip(std::size_t len) noexcept { used += len; }
@@ -239,6 +251,44 @@ private:
         return static_cast<char16_t>(big_ ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]));
     }
 
+    // Whole characters, surrogate pairs included; a lone surrogate or a
+    // unit cut by the chunk's end is left to Step.
+    std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
+        Run run;
+        std::size_t i = 0;
+        // Four units at a time while none is a surrogate: the common case
+        // costs no test per unit.
+        while (run.n + 4 <= kRunMax && avail - i >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (big_ != (std::endian::native == std::endian::big)) {
+                w = (w & 0x00FF00FF00FF00FFu) << 8 | (w >> 8 & 0x00FF00FF00FF00FFu);
+            }
+            if constexpr (std::endian::native == std::endian::big) {
+                w = w >> 48 | (w >> 16 & 0xFFFF0000u) | (w << 16 & 0xFFFF00000000u) | w << 48;
+            }
+            // A lane of x is zero where a unit lies in D800..DFFF.
+            const std::uint64_t x = (w & 0xF800F800F800F800u) ^ 0xD800D800D800D800u;
+            if ((x - 0x0001000100010001u) & ~x & 0x8000800080008000u) break;
+            run.AddUnits4(w);
+            i += 8;
+        }
+        while (!run.Full() && avail - i >= 2) {
+            const char32_t u = Unit(p + i);
+            if (u - 0xD800u < 0x800u) {
+                if (u > 0xDBFF || avail - i < 4) break;
+                const char32_t low = Unit(p + i + 2);
+                if (low - 0xDC00u >= 0x400u) break;
+                run.Add(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), 4);
+                i += 4;
+                continue;
+            }
+            run.Add(u, 2);
+            i += 2;
+        }
+        return run.Deliver(p, at, sink);
+    }
+
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,
                      ReadSink& sink) noexcept override {
         if (avail < 2) {
@@ -252,6 +302,7 @@ private:
                 big_ = p[0] == 0xFE;
             }
         }
+        if (const std::size_t r = FastRun(p, avail, at, sink)) return r;
         const char16_t u = Unit(p);
         if (u >= 0xDC00 && u <= 0xDFFF) {
             sink.Malformed(at, p, 2);  // a low surrogate alone
@@ -276,22 +327,47 @@ private:
     }
 };
 
+// What a byte starts in Shift_JIS: the character it is alone (0 = none: a
+// lead, NUL or no character), and for a lead its pair-table row + 1. The
+// two lead ranges, the kana and ASCII would otherwise be several tests
+// each.
+struct SJisStarts {
+    char16_t single[256] = {};
+    std::uint8_t leadRow[256] = {};
+    constexpr SJisStarts() {
+        for (int b = 1; b < 0x80; ++b) single[b] = static_cast<char16_t>(b);
+        for (int b = 0xA1; b <= 0xDF; ++b) single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1));
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const auto u = static_cast<std::uint8_t>(b);
+            if (IsSJisLead(u)) leadRow[b] = static_cast<std::uint8_t>(Cp932LeadIndex(u) + 1);
+        }
+    }
+};
+constexpr SJisStarts kSJisStarts;
+
 class SJisReader final : public Reader {
     const char16_t* pairs_ = Cp932PairTable();
 
+    // A byte that is no trail has an empty cell in the pair table, so the
+    // table alone decides (Step tells the two apart); the last byte of the
+    // chunk is Step's. (Picking between a pair and a single byte without a
+    // branch was slower: the next character's place then waits on the
+    // table load.)
     std::size_t FastRun(const std::uint8_t* p, std::size_t avail, std::uint64_t at, ReadSink& sink) const noexcept {
-        return RunOf(p, avail, at, sink, [this](const std::uint8_t* q, std::size_t left, char32_t& c) -> std::size_t {
-            const std::uint8_t b = q[0];
-            if (b >= 0xA1 && b <= 0xDF) {
-                c = 0xFF61 + (b - 0xA1);
-                return 1;
-            }
-            // A byte that is no trail has an empty cell in the pair table,
-            // so the table alone decides (Step tells the two apart).
-            if (!IsSJisLead(b) || left < 2) return 0;
-            c = pairs_[Cp932LeadIndex(b) * 256 + q[1]];
-            return c ? 2 : 0;
-        });
+        Run run;
+        std::size_t i = 0;
+        const char16_t* const pairs = pairs_;
+        while (i + 1 < avail && !run.Full()) {
+            const std::uint8_t b = p[i];
+            if (b < 0x80 && AsciiStretch(p + i, avail - i)) break;
+            const unsigned row = kSJisStarts.leadRow[b];
+            const char32_t c = row ? pairs[(row - 1) * 256 + p[i + 1]] : kSJisStarts.single[b];
+            if (!c) break;
+            const std::size_t len = row ? 2 : 1;
+            run.Add(c, len);
+            i += len;
+        }
+        return run.Deliver(p, at, sink);
     }
 
     std::size_t Step(const std::uint8_t* p, std::size_t avail, bool last, std::uint64_t at,

@@ -1,6 +1,9 @@
 // writers.cpp - one writer per output encoding.
 #include "text/writers.hpp"
 
+#include <bit>
+#include <cstring>
+
 #include "text/cp932_map.hpp"
 #include "text/kana.hpp"
 #include "zr_moji.h"
@@ -143,20 +146,24 @@ private:
         if (cp932Variants) return Writer::PutRun(cs, n, cp932Variants, out);
         Tail t(out, n * 4);
         std::uint8_t*& q = t.p();
-        const int hi = big_ ? 0 : 1;
-        auto unit = [&](unsigned u) {
-            q[hi] = static_cast<std::uint8_t>(u >> 8);
-            q[1 - hi] = static_cast<std::uint8_t>(u & 0xFF);
+        // A unit is stored whole, in the host's order turned when the
+        // target's differs.
+        const bool turn = big_ != (std::endian::native == std::endian::big);
+        auto unit = [&](char32_t c) {
+            auto u = static_cast<std::uint16_t>(c);
+            if (turn) u = static_cast<std::uint16_t>(u << 8 | u >> 8);
+            std::memcpy(q, &u, 2);
             q += 2;
         };
         for (std::size_t i = 0; i < n; ++i) {
             const char32_t c = cs[i];
-            if (!IsScalar(c)) return i;
-            if (c < 0x10000) {
+            if (c < 0xD800 || c - 0xE000u < 0x2000u) {
                 unit(c);
-            } else {
+            } else if (IsScalar(c)) {
                 unit(0xD800 + ((c - 0x10000) >> 10));
                 unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                return i;
             }
         }
         return n;
@@ -180,20 +187,20 @@ class SJisWriter final : public Writer {
     }
     std::size_t PutRun(const char32_t* cs, std::size_t n, bool cp932Variants,
                        std::vector<std::uint8_t>& out) override {
-        const SJisCode* codes = Cp932EncodeTable();
+        const SJisCode* codes = cp932Variants ? Cp932EncodeTableWithVariants() : Cp932EncodeTable();
         if (!codes) return Writer::PutRun(cs, n, cp932Variants, out);
         Tail t(out, n * 2);
         std::uint8_t*& q = t.p();
         for (std::size_t i = 0; i < n; ++i) {
-            const char32_t c = cp932Variants ? Cp932Form(cs[i]) : cs[i];
-            if (c == 0) {
-                *q++ = 0;
-                continue;
-            }
+            const char32_t c = cs[i];
             const SJisCode s = c < 0x10000 ? codes[c] : 0;
-            if (!s) return i;
-            if (s >= 0x100) *q++ = static_cast<std::uint8_t>(s >> 8);
-            *q++ = static_cast<std::uint8_t>(s & 0xFF);
+            if (!s && c) return i;  // U+0000 is the one character coded 0
+            // Both bytes are stored whatever the width (Tail leaves room),
+            // so the width costs no branch.
+            const bool two = s > 0xFF;
+            q[0] = static_cast<std::uint8_t>(two ? s >> 8 : s);
+            q[1] = static_cast<std::uint8_t>(s & 0xFF);
+            q += 1 + two;
         }
         return n;
     }

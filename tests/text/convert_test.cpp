@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support.hpp"
 #include "zr_text.h"
@@ -291,6 +292,63 @@ TEST(Convert, ErrorsAfterManyRunsKeepTheirPlace) {
             EXPECT_EQ(r.error.kind, c.kind) << c.why;
             EXPECT_EQ(r.error.offset, c.offset) << c.why << ", chunks of " << chunk;
             EXPECT_EQ(r.error.line, c.line) << c.why << ", chunks of " << chunk;
+        }
+    }
+}
+
+// UTF-16 is read four units at a time while none is a surrogate: a pair,
+// a lone surrogate and the plain units around them give the same
+// characters at every place relative to those blocks, in both orders.
+TEST(Convert, Utf16AtEveryPlaceOfItsBlocks) {
+    struct Item {
+        std::vector<uint16_t> units;
+        const char* utf8;  // under the replace policy
+        bool malformed;
+    };
+    const Item items[] = {
+        {{0xD83D, 0xDE00}, "😀", false},     {{0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF", false},
+        {{0xD800}, "\xEF\xBF\xBD", true},  {{0xDC00}, "\xEF\xBF\xBD", true},
+        {{0xDC00, 0xD800}, "\xEF\xBF\xBD\xEF\xBF\xBD", true},
+        {{0xD7FF}, "\xED\x9F\xBF", false}, {{0xE000}, "\xEE\x80\x80", false},
+        {{0xFFFF}, "\xEF\xBF\xBF", false},
+        {{0xD800, 0xE000}, "\xEF\xBF\xBD\xEE\x80\x80", true},
+        {{0xDBFF, 0xD7FF}, "\xEF\xBF\xBD\xED\x9F\xBF", true},
+    };
+    const uint16_t filler[] = {0x65E5, 'a', 0x672C, 0x0100};
+    const char* fillerUtf8[] = {"日", "a", "本", "\xC4\x80"};
+    for (const bool big : {false, true}) {
+        for (const auto& item : items) {
+            for (size_t before = 0; before < 9; ++before) {
+                std::vector<uint16_t> units;
+                std::string want;
+                for (size_t k = 0; k < before; ++k) {
+                    units.push_back(filler[k % 4]);
+                    want += fillerUtf8[k % 4];
+                }
+                units.insert(units.end(), item.units.begin(), item.units.end());
+                want += item.utf8;
+                for (size_t k = 0; k < 6; ++k) {
+                    units.push_back(filler[k % 4]);
+                    want += fillerUtf8[k % 4];
+                }
+                std::string in;
+                for (const uint16_t u : units) {
+                    const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+                    in += big ? std::string{hi, lo} : std::string{lo, hi};
+                }
+                const int32_t from = big ? ZRT_ENC_UTF16BE : ZRT_ENC_UTF16LE;
+                auto o = Options(ZRT_ERRORS_REPLACE);
+                for (const size_t chunk : {size_t{0}, size_t{2}, size_t{3}, size_t{8}}) {
+                    EXPECT_EQ(Hex(Convert(from, ZRT_ENC_UTF8, in, &o, chunk).out), Hex(want))
+                        << (big ? "BE" : "LE") << ", item " << Hex(item.utf8) << " after " << before
+                        << " units, chunks of " << chunk;
+                }
+                const auto strict = Convert(from, ZRT_ENC_UTF8, in);
+                EXPECT_EQ(strict.status, item.malformed ? ZRT_STOPPED : ZRT_OK);
+                if (item.malformed) {
+                    EXPECT_EQ(strict.error.offset, 2 * before) << Hex(item.utf8);
+                }
+            }
         }
     }
 }

@@ -120,17 +120,21 @@ def _converter_or_none(data, source, target):
         return None
 
 
-def test_the_direct_path_of_zr_cp932_gives_what_the_converter_gives():
-    # zr-cp932 calls the exports where they are sure to agree with the text
-    # module's converter; every character and every code, both ways.
+def test_zr_cp932_through_utf16_gives_what_the_converter_gives_from_utf8():
+    # zr-cp932 hands the converter UTF-16 both ways on long texts; every
+    # character and every code must come out as from UTF-8, errors at the
+    # same character.
     from zrmoji import _codecs
-    for c in range(1, 0x10000):
-        if 0xD800 <= c < 0xE000:
-            continue
-        ch = chr(c)
-        direct = _codecs._cp932_encode_direct(ch)
-        if direct is not None:
-            assert direct == _converter_or_none(ch.encode(), "utf-8", "sjis"), hex(c)
+    pad = "a" * _codecs._DIRECT_MIN
+    for c in list(range(1, 0xD800)) + list(range(0xE000, 0x10000)) + [0x10000, 0x20BB7, 0x10FFFF]:
+        text = pad + chr(c)
+        want = _converter_or_none(text.encode(), "utf-8", "sjis")
+        if want is not None:
+            assert text.encode("zr-cp932") == want, hex(c)
+        else:
+            with pytest.raises(UnicodeEncodeError) as e:
+                (text + pad).encode("zr-cp932")
+            assert (e.value.start, e.value.end) == (len(pad), len(pad) + 1), hex(c)
     leads = list(range(0x81, 0xA0)) + list(range(0xE0, 0x100))
     codes = [bytes([b]) for b in range(1, 256)] + [bytes([lead, t]) for lead in leads for t in range(0x40, 0x100)]
     for code in codes:
@@ -138,7 +142,25 @@ def test_the_direct_path_of_zr_cp932_gives_what_the_converter_gives():
         if direct is not None:
             assert direct.encode() == _converter_or_none(code, "sjis", "utf-8"), code.hex()
     text = SPLIT_TEXT * 50
-    assert _codecs._cp932_encode_direct(text) == zrmoji.convert_bytes(text.encode(), "utf-8", "sjis")
+    assert text.encode("zr-cp932") == zrmoji.convert_bytes(text.encode(), "utf-8", "sjis")
+    # Long texts go in slices: errors keep their place past the first, and a
+    # character beyond the BMP on a slice's edge is one character.
+    n = _codecs._SLICE
+    for at in (n - 1, n, n + 1, 2 * n + 5):
+        long_text = "日" * at + "😀" + "a" * 10
+        with pytest.raises(UnicodeEncodeError) as e:
+            long_text.encode("zr-cp932")
+        assert (e.value.start, e.value.end) == (at, at + 1)
+        assert long_text.encode("zr-cp932", "replace") == b"\x93\xfa" * at + b"?" + b"a" * 10
+    # A text that starts with U+FEFF holds it as a character, not a mark.
+    try:
+        mark = "\ufeff".encode("zr-cp932")
+    except UnicodeEncodeError:
+        with pytest.raises(UnicodeEncodeError) as e:
+            ("\ufeff" + text).encode("zr-cp932")
+        assert (e.value.start, e.value.end) == (0, 1)
+    else:
+        assert ("\ufeff" + text).encode("zr-cp932") == mark + text.encode("zr-cp932")
 
 
 def test_euc_and_jis_read_the_jis_forms_as_code_page_932_forms():

@@ -805,7 +805,6 @@ class CodeTable:
 from . import _codecs, _text  # noqa: E402
 
 _text.bind(_libs)
-_codecs.use_exports(exports)
 text_library_path = _libs.text_path
 from ._text import (  # noqa: E402
     ConversionError, Converter, Guess, convert_bytes, encoding_names, guess, guess_preference,

@@ -5,8 +5,8 @@ zr-eucjp and zr-utf7 (Windows' UTF-7), each also under the names the text
 module accepts with a ``zr-`` in front (zr-sjis, zr-ms932, zr-windows-31j,
 zr-euc-jp, zr-jis, zr-iso-2022-jp, zr-utf-7, ...).
 
-Text goes to and from the converter as UTF-8, except that zr-cp932 decodes
-to UTF-16, which Python reads in one copy. errors='strict', 'replace' and 'ignore' are
+Text goes to and from the converter as UTF-8, except that zr-cp932 hands
+it UTF-16 both ways, which Python reads and writes in one copy. errors='strict', 'replace' and 'ignore' are
 the converter's own policies; any other registered handler
 ('backslashreplace', 'xmlcharrefreplace', 'surrogateescape', ...) is applied
 here at each error the strict converter reports, on whole strings and in the
@@ -41,6 +41,8 @@ _local = threading.local()
 # offsets in its errors are then that much further on.
 _BOM8 = b"\xef\xbb\xbf"
 _BOM7 = b"+/v8-"
+_BOM16 = b"\xff\xfe"
+_DIRECT_MIN = 512  # shorter texts go as fast as UTF-8
 _SURROGATES = re.compile("[\ud800-\udfff]")
 
 
@@ -58,47 +60,55 @@ def _converter(source: int, target: int, policy: str) -> Converter:
     return c
 
 
-# ---- the direct path of zr-cp932 ----------------------------------------------------
+# ---- zr-cp932 through UTF-16 --------------------------------------------------------
 #
-# Decoding goes through the converter to UTF-16, which Python reads in one
-# copy. Encoding: the text module's code page 932 tables are gathered from
-# the export ZR_UnicodeToSJis, which writes faster than the converter reads
-# text. Where the export is sure to give what the converter would,
-# zr-cp932 calls it: text whose bytes read back as the same text (no
-# character was lost or substituted; no variant-pair twin was written for
-# it) and that holds none of the few characters the exports map and the
-# text module does not. Anything else, and text holding NUL, which the
-# exports take as the end, takes the converter.
-
-_exports: Dict[str, object] = {}
-_DIRECT_LIMIT = 0x3FFFFFF0  # the exports count in 32-bit ints
-_DIRECT_MIN = 512  # shorter texts go as fast through the converter's one call
-_U16 = ctypes.c_uint16
-
-
-def use_exports(exports: Dict[str, object]) -> None:
-    _exports.update(exports)
-
-
-def _sjis_units(data: bytes):
-    """ZR_SJisToUnicode of data: (units array, units without the terminator)."""
-    cap = len(data) + 1
-    units = (_U16 * cap)()
-    r = _exports["ZR_SJisToUnicode"](data, units, cap)
-    return units, r - 1
-
+# Python writes and reads UTF-16 in a single copy, several times faster than
+# it does UTF-8, so zr-cp932 hands the converter UTF-16 both ways. Decoding
+# reads the converter's buffer piece by piece, so no copy of the whole
+# output is made on the way.
 
 def _cp932_decode_direct(data: bytes, errors: str = "strict") -> Optional[str]:
-    """data through the converter to UTF-16, read from its buffer piece by
-    piece: Python takes UTF-16 in a single copy, several times faster than it
-    decodes UTF-8, and no copy of the whole output is made on the way. None
-    where strict conversion stops."""
+    """data through the converter to UTF-16. None where strict conversion
+    stops."""
     conv = _converter(_text.ENC_SJIS, _text.ENC_UTF16LE, errors)
     try:
         # Shift_JIS reads as BMP characters only: every piece is whole units.
         return "".join([codecs.utf_16_le_decode(v, "strict", True)[0] for v in conv.chunks(data, True)])
     except ConversionError:
         return None
+
+
+_SLICE = 1 << 18  # characters per piece of a long text to encode
+
+
+def _cp932_encode_direct(text: str, errors: str) -> Optional[bytes]:
+    """text to UTF-16 and through the converter, a slice at a time: the
+    pieces come from memory the allocator hands back again, where a copy of
+    the whole text in UTF-16 would first be faulted in page by page. None
+    for text holding lone surrogates, which the UTF-8 way counts as Python
+    does."""
+    conv = _converter(_text.ENC_UTF16LE, _text.ENC_SJIS, errors)
+    parts = []
+    pos, n, done = 0, len(text), 0  # done: converter input bytes before this piece
+    lead = _BOM16
+    while True:
+        try:
+            piece = lead + text[pos:pos + _SLICE].encode("utf-16-le")
+        except UnicodeEncodeError:
+            return None
+        last = pos + _SLICE >= n
+        try:
+            for v in conv.chunks(piece, last):
+                parts.append(bytes(v))
+        except ConversionError as e:
+            skip = len(lead)
+            start = pos + len(piece[skip:e.offset - done].decode("utf-16-le", "surrogatepass"))
+            raise _encode_error(_text.ENC_SJIS, text, start, e) from None
+        if last:
+            return b"".join(parts)
+        done += len(piece)
+        pos += _SLICE
+        lead = b""
 
 
 _leads = bytearray()
@@ -126,51 +136,6 @@ def _ends_in_a_lead_byte(data: bytes) -> bool:
     return (n - k) % 2 == 1
 
 
-_export_only: List[str] = []
-
-
-def _export_only_characters() -> List[str]:
-    """The characters the exports read from and write as bytes that the text
-    module holds malformed (U+0080 from 0x80 and the like), asked of both
-    libraries once: a text holding one takes the converter, whose rule
-    stands."""
-    if not _export_only:
-        found = ["\0"]  # the exports take NUL as the end of the text
-        codes = [bytes([b]) for b in range(1, 256)]
-        codes += [bytes([lead, t]) for lead in range(0x81, 0x100) for t in range(0x40, 0x100)]
-        validate = _text._t.ZRT_Validate
-        for code in codes:
-            if validate(_text.ENC_SJIS, code, len(code), 1, None) != 1:
-                units, n = _sjis_units(code)
-                back = ctypes.create_string_buffer(4)
-                if n == 1 and _exports["ZR_UnicodeToSJis"](units, back, 4) > 0 and back.value == code:
-                    found.append(chr(units[0]))
-        _export_only.extend(sorted(set(found)))
-    return _export_only
-
-
-def _cp932_encode_direct(text: str) -> Optional[bytes]:
-    if not text or len(text) > _DIRECT_LIMIT // 2 or "ZR_UnicodeToSJis" not in _exports:
-        return None
-    if any(c in text for c in _export_only_characters()):
-        return None
-    try:
-        u16 = text.encode("utf-16-le")
-    except UnicodeEncodeError:
-        return None
-    src = ctypes.create_string_buffer(u16, len(u16) + 2)
-    cap = len(u16) + 1
-    out = ctypes.create_string_buffer(cap)
-    r = _exports["ZR_UnicodeToSJis"](ctypes.cast(src, ctypes.POINTER(_U16)), out, cap)
-    if r <= 0:
-        return None
-    sj = ctypes.string_at(out, r)
-    units, n = _sjis_units(sj)
-    if n * 2 != len(u16) or ctypes.string_at(units, 2 * n) != u16:
-        return None
-    return sj
-
-
 def _char_index(u8: bytes, offset: int) -> int:
     return len(u8[:offset].decode("utf-8", "surrogatepass"))
 
@@ -187,7 +152,7 @@ def _encode_error(enc: int, text: str, start: int, e: ConversionError) -> Unicod
 
 def _encode_native(enc: int, text: str, errors: str) -> bytes:
     if enc == _text.ENC_SJIS and len(text) >= _DIRECT_MIN:
-        direct = _cp932_encode_direct(text)
+        direct = _cp932_encode_direct(text, errors)
         if direct is not None:
             return direct
     try:
