@@ -115,57 +115,6 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
     return out.Put(0);
 }
 
-// Encodes the eight units at s when each is below 0x80 or of the
-// three-byte kind (the mix of Japanese text with ASCII in it) and returns
-// the bytes they make, 0 when any is of another kind. Each unit stores four
-// bytes and moves on by its length, so up to 25 bytes are stored at d (by
-// the plain loop also before it finds a unit of another kind).
-inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
-#if defined(ZR_SIMD_SSE2)
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
-    const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
-                                         _mm_set1_epi16(static_cast<short>(0x87FF)));
-    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                              _mm_set1_epi16(static_cast<short>(0xD800)));
-    const __m128i three = _mm_andnot_si128(surrogate, wide);
-    if (_mm_movemask_epi8(_mm_or_si128(ascii, three)) != 0xFFFF) return 0;
-    const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(three));
-    const __m128i low6 = _mm_set1_epi16(0x3F);
-    const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
-    const __m128i b0 = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
-    const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
-    const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
-    const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
-    alignas(16) std::uint32_t lanes[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_unpacklo_epi16(first, b2));
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), _mm_unpackhi_epi16(first, b2));
-    char* p = d;
-    for (unsigned j = 0; j < 8; ++j) {
-        std::memcpy(p, &lanes[j], 4);
-        p += 1 + 2 * ((threes >> (2 * j)) & 1);
-    }
-    return static_cast<unsigned>(p - d);
-#else
-    char* p = d;
-    for (unsigned j = 0; j < 8; ++j) {
-        const char16_t u = s[j];
-        if (u < 0x80) {
-            *p++ = static_cast<char>(u);
-        } else if (u >= 0x800 && (u < 0xD800 || u >= 0xE000)) {
-            p[0] = static_cast<char>(0xE0 | (u >> 12));
-            p[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            p[2] = static_cast<char>(0x80 | (u & 0x3F));
-            p += 3;
-        } else {
-            return 0;
-        }
-    }
-    return static_cast<unsigned>(p - d);
-#endif
-}
-
 template <class Sink>
 bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out) noexcept {
     std::size_t i = 0;

@@ -1,0 +1,88 @@
+// mapping_test.cpp - a file view the host refuses gives null and gives
+// back what was set up for it. The fault hooks stop the mapping services
+// before they ask the host for anything, so these failures are the host's
+// own: a view of a file opened for writing only, and a view larger than
+// the address space may hold.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <cstdint>
+#include <string>
+
+#include "platform/file.hpp"
+
+namespace {
+
+namespace pf = zr::platform;
+
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// Lines of /proc/self/maps: one per mapping of the process.
+int Mappings() {
+    std::ifstream maps("/proc/self/maps");
+    int n = 0;
+    for (std::string line; std::getline(maps, line);) ++n;
+    return n;
+}
+
+struct TempFile {
+    std::string path;
+    explicit TempFile(off_t size) {
+        const char* dir = std::getenv("TMPDIR");
+        path = std::string(dir && *dir ? dir : "/tmp") + "/zr_mapping_XXXXXX";
+        const int fd = mkstemp(path.data());
+        if (fd < 0) return;
+        if (ftruncate(fd, size) != 0) path.clear();
+        close(fd);
+    }
+    ~TempFile() {
+        if (!path.empty()) unlink(path.c_str());
+    }
+};
+
+TEST(FileMapping, RefusedViewGivesNullAndReleasesItsReservation) {
+    TempFile file(0);
+    ASSERT_FALSE(file.path.empty());
+    const std::u16string path = Wide(file.path);
+    // Opened for writing only, the file cannot be mapped for reading.
+    const pf::FileHandle h = pf::OpenExistingForWrite(path.c_str());
+    ASSERT_NE(h, pf::kNoFile);
+    const std::string page(4096, 'x');  // opening for writing emptied it
+    ASSERT_TRUE(pf::WriteFile(h, page.data(), static_cast<std::uint32_t>(page.size())));
+    const pf::MappingHandle m = pf::CreateFileMapping(h);
+    ASSERT_NE(m, pf::kNoMapping);
+    EXPECT_EQ(pf::MapViewOfFile(m), nullptr);
+    const int before = Mappings();
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(pf::MapViewOfFile(m), nullptr);
+    EXPECT_EQ(Mappings(), before) << "each refused view left its reservation behind";
+    EXPECT_TRUE(pf::CloseMapping(m));
+    EXPECT_TRUE(pf::CloseFile(h));
+}
+
+TEST(FileMapping, ViewLargerThanTheAddressSpaceGivesNull) {
+    // A sparse file of 8 TiB: no reservation of that size can be had on a
+    // host that does not overcommit without limit.
+    TempFile file(off_t{1} << 43);
+    if (file.path.empty()) GTEST_SKIP() << "this file system holds no 8 TiB sparse file";
+    const std::u16string path = Wide(file.path);
+    const pf::FileHandle h = pf::OpenExistingForReadWrite(path.c_str());
+    ASSERT_NE(h, pf::kNoFile);
+    const pf::MappingHandle m = pf::CreateFileMapping(h);
+    ASSERT_NE(m, pf::kNoMapping);
+    const int before = Mappings();
+    void* view = pf::MapViewOfFile(m);
+    if (view) {
+        EXPECT_TRUE(pf::UnmapViewOfFile(view));
+    } else {
+        EXPECT_EQ(Mappings(), before);
+    }
+    EXPECT_TRUE(pf::CloseMapping(m));
+    EXPECT_TRUE(pf::CloseFile(h));
+    if (view) GTEST_SKIP() << "the host reserved 8 TiB (it overcommits without limit)";
+}
+
+}  // namespace
