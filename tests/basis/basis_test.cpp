@@ -94,6 +94,8 @@ TEST_F(Files, ReadsLinesInEachEncoding) {
         {"\xEF\xBB\xBFx\n", 0, {u"x\n"}, false, "UTF-8 mark detected and skipped"},
         {std::string("\xFF\xFEx\0\n\0", 6), 0, {u"x\n"}, false, "UTF-16LE mark detected"},
         {"\x82\xA0\xB1\n", 0, {u"\u3042\uFF71\n"}, false, "no mark: Shift_JIS"},
+        {"\xFF" "A\n", 0, {u"\uF8F3A\n"}, false, "0xFF alone is no UTF-16 mark"},
+        {"A\xFE\n", 0, {u"A\uF8F2\n"}, false, "nor is 0xFE alone"},
         {"\x9F\xFC\xE0\x40\xEA\xA4\xFA\x40\xFC\x4B\n", 1, {u"\u6ECC\u6F3E\u7199\u2170\u9ED1\n"}, false,
          "Shift_JIS at both ends of both lead ranges"},
         {"\x81\n", 1, {u"\u30FB\n"}, false, "broken pair keeps the line break"},
