@@ -6,20 +6,19 @@ module accepts with a ``zr-`` in front (zr-sjis, zr-ms932, zr-windows-31j,
 zr-euc-jp, zr-jis, zr-iso-2022-jp, zr-utf-7, ...).
 
 Text goes to and from the converter as UTF-8, except that zr-cp932 hands
-it UTF-16 both ways, which Python reads and writes in one copy. errors='strict', 'replace' and 'ignore' are
-the converter's own policies; any other registered handler
-('backslashreplace', 'xmlcharrefreplace', 'surrogateescape', ...) is applied
-here at each error the strict converter reports, on whole strings and in the
-stateless encoders (and, for decoding, on zr-cp932, zr-eucjp and
-zr-iso2022jp; zr-utf7's incremental decoder and every incremental decoder
-take the three native policies only).
+it UTF-16 both ways, which Python reads and writes in one copy.
+errors='strict', 'replace' and 'ignore' are the converter's own policies;
+any other registered handler ('backslashreplace', 'xmlcharrefreplace',
+'surrogateescape', ...) is applied here at each error the strict converter
+reports, on whole strings and in the stateless encoders (and, for decoding,
+on zr-cp932, zr-eucjp and zr-iso2022jp; zr-utf7's incremental decoder and
+every incremental decoder take the three native policies only).
 """
 
 import codecs
-import ctypes
 import re
 import threading
-from typing import Dict, List, Optional, Tuple
+from typing import Dict, Optional, Tuple
 
 from . import _text
 from ._text import ConversionError, Converter
