@@ -7,11 +7,35 @@
 #include "codepage/coders.hpp"
 #include "codepage/sink.hpp"
 #include "codepage/utf8_lanes.hpp"
+#include "cpu/cpu.hpp"
 
 namespace zr::codepage {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
+
+std::size_t WidenRun(AsciiRuns runs, const std::uint8_t* s, std::size_t n, char16_t* d) noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    if (runs == AsciiRuns::kAvx2) return WidenAsciiRunAvx2(s, n, d);
+#endif
+    return runs == AsciiRuns::kNone ? 0 : WidenAsciiRun(s, n, d);
+}
+
+std::size_t NarrowRun(AsciiRuns runs, const char16_t* s, std::size_t n, char* d) noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    if (runs == AsciiRuns::kAvx2) return NarrowAsciiRunAvx2(s, n, d);
+#endif
+    return runs == AsciiRuns::kNone ? 0 : NarrowAsciiRun(s, n, d);
+}
+
+AsciiRuns FastestAsciiRuns() noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    static const AsciiRuns fastest = cpu::HasAvx2() ? AsciiRuns::kAvx2 : AsciiRuns::kBaseline;
+    return fastest;
+#else
+    return AsciiRuns::kBaseline;
+#endif
+}
 
 constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
 
@@ -19,7 +43,7 @@ constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x
 // not a continuation byte, so the look-ahead stops at it: s[n] is the last
 // byte ever read.
 template <class Sink>
-bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
+bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs) noexcept {
     std::size_t i = 0;
     while (i < n) {
         // Blocks written straight to the output. Units are the pieces here,
@@ -46,6 +70,13 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
             if (n - i >= 64) {
                 a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
                 WidenBytes16(s + q, d + k);
+                if (a == 16 && k == 0) {
+                    // A run of ASCII: on in whole blocks, which store only
+                    // the units they count, as far as text and room allow.
+                    const std::size_t room = out.Room() - 16;
+                    const std::size_t left = n - q - 16;
+                    a += static_cast<unsigned>(WidenRun(runs, s + q + 16, left < room ? left : room, d + 16));
+                }
             } else if (n - q >= 16) {
                 a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
                 for (unsigned j = 0; j < a; ++j) d[k + j] = s[q + j];
@@ -116,7 +147,7 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
 }
 
 template <class Sink>
-bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out) noexcept {
+bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noexcept {
     std::size_t i = 0;
     while (i < n) {
         // Blocks written straight to the output. Each remaining unit writes
@@ -131,6 +162,17 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out) noexcept {
             // Kana, kanji and the ASCII among them without a branch per
             // unit: within a block a unit's length only moves the store.
             const unsigned m = EncodeAsciiOrThree8(s + i, d);
+            if (m == 8) {
+                // Eight bytes of eight units: ASCII, maybe the start of a
+                // run, taken on in whole blocks that store only the bytes
+                // they count (the block's spare bytes are overwritten).
+                const std::size_t room = out.Room() - 8;
+                const std::size_t left = n - i - 8;
+                const std::size_t r = NarrowRun(runs, s + i + 8, left < room ? left : room, d + 8);
+                out.Advance(8 + r);
+                i += 8 + r;
+                continue;
+            }
             if (m != 0) {
                 out.Advance(m);
                 i += 8;
@@ -176,16 +218,33 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out) noexcept {
 
 }  // namespace
 
-int Utf8ToWide(const std::uint8_t* src, std::size_t n, char16_t* dst, int capacity) noexcept {
+bool HasAsciiRuns(AsciiRuns runs) noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    if (runs == AsciiRuns::kAvx2) return cpu::HasAvx2();
+#endif
+    return runs != AsciiRuns::kAvx2;
+}
+
+int Utf8ToWideWith(AsciiRuns runs, const std::uint8_t* src, std::size_t n, char16_t* dst, int capacity) noexcept {
+    if (!HasAsciiRuns(runs)) runs = FastestAsciiRuns();
     // Never more units than bytes (four bytes give two units), plus the terminator.
     return RunWithCapacity(dst, capacity, std::uint64_t{n} + 1,
-                           [&](auto& sink) { return DecodeUtf8(src, n, sink); });
+                           [&](auto& sink) { return DecodeUtf8(src, n, sink, runs); });
+}
+
+int WideToUtf8With(AsciiRuns runs, const char16_t* src, std::size_t n, char* dst, int capacity) noexcept {
+    if (!HasAsciiRuns(runs)) runs = FastestAsciiRuns();
+    // At most three bytes per unit (a pair gives four for two), plus the terminator.
+    return RunWithCapacity(dst, capacity, 3 * std::uint64_t{n} + 1,
+                           [&](auto& sink) { return EncodeUtf8(src, n, sink, runs); });
+}
+
+int Utf8ToWide(const std::uint8_t* src, std::size_t n, char16_t* dst, int capacity) noexcept {
+    return Utf8ToWideWith(FastestAsciiRuns(), src, n, dst, capacity);
 }
 
 int WideToUtf8(const char16_t* src, std::size_t n, char* dst, int capacity) noexcept {
-    // At most three bytes per unit (a pair gives four for two), plus the terminator.
-    return RunWithCapacity(dst, capacity, 3 * std::uint64_t{n} + 1,
-                           [&](auto& sink) { return EncodeUtf8(src, n, sink); });
+    return WideToUtf8With(FastestAsciiRuns(), src, n, dst, capacity);
 }
 
 }  // namespace zr::codepage

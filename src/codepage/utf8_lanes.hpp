@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -125,5 +126,92 @@ inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
     return static_cast<unsigned>(p - d);
 #endif
 }
+
+// The ASCII runs of both directions: whole blocks of ASCII, widened or
+// narrowed, from the start of the n elements at s for as long as a block
+// holds nothing else; the result is how many elements were taken (a
+// multiple of 16, at most n). Exactly those are stored at d and nothing
+// past them, so a run may end anywhere in the output and no later piece
+// has to cover scratch. The SSE2 forms take 32 elements a round and one
+// block of 16 at the end; the AVX2 forms (utf8_avx2.cpp, called only where
+// the processor has it) take 64 a round and leave what is under 64 to the
+// SSE2 forms.
+inline std::size_t WidenAsciiRun(const std::uint8_t* s, std::size_t n, char16_t* d) noexcept {
+    std::size_t i = 0;
+#if defined(ZR_SIMD_SSE2)
+    const __m128i zero = _mm_setzero_si128();
+    for (; n - i >= 32; i += 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+        if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(a, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(a, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 16), _mm_unpacklo_epi8(b, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 24), _mm_unpackhi_epi8(b, zero));
+    }
+    if (n - i >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(a) == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(a, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(a, zero));
+            i += 16;
+        }
+    }
+#else
+    for (; n - i >= 16; i += 16) {
+        unsigned high = 0;
+        for (unsigned k = 0; k < 16; ++k) high |= s[i + k];
+        if (high >= 0x80) break;
+        for (unsigned k = 0; k < 16; ++k) d[i + k] = s[i + k];
+    }
+#endif
+    return i;
+}
+
+inline std::size_t NarrowAsciiRun(const char16_t* s, std::size_t n, char* d) noexcept {
+    std::size_t i = 0;
+#if defined(ZR_SIMD_SSE2)
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [s](std::size_t k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)); };
+    for (; n - i >= 32; i += 32) {
+        const __m128i a = load(i);
+        const __m128i b = load(i + 8);
+        const __m128i c = load(i + 16);
+        const __m128i e = load(i + 24);
+        const __m128i all = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(all, high), zero)) != 0xFFFF) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 16), _mm_packus_epi16(c, e));
+    }
+    if (n - i >= 16) {
+        const __m128i a = load(i);
+        const __m128i b = load(i + 8);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(_mm_or_si128(a, b), high), zero)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
+            i += 16;
+        }
+    }
+#else
+    for (; n - i >= 16; i += 16) {
+        unsigned all = 0;
+        for (unsigned k = 0; k < 16; ++k) all |= s[i + k];
+        if (all >= 0x80) break;
+        for (unsigned k = 0; k < 16; ++k) d[i + k] = static_cast<char>(s[i + k]);
+    }
+#endif
+    return i;
+}
+
+#if defined(ZR_SIMD_RUNTIME)
+ZR_TARGET_AVX2 std::size_t WidenAsciiRunAvx2(const std::uint8_t* s, std::size_t n, char16_t* d) noexcept;
+ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, char* d) noexcept;
+#endif
+
+// What the converters take ASCII runs with: nothing of their own (the
+// blocks and the character loop alone), the baseline kernels above (SSE2,
+// or plain loops in a build without vectors), or the AVX2 ones. The
+// converters use the fastest the processor has; tests name each.
+enum class AsciiRuns { kNone, kBaseline, kAvx2 };
 
 }  // namespace zr::codepage
