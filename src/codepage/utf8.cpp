@@ -159,6 +159,17 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noe
         // bytes long), past the 25 bytes a block stores in a room of 32.
         if (n - i >= 32 && out.Room() >= 32) {
             char* d = out.Ptr();
+#if defined(ZR_SIMD_RUNTIME)
+            if (runs == AsciiRuns::kAvx2) {
+                std::size_t taken = 0;
+                const std::size_t w = EncodeAsciiOrThreeRunAvx2(s + i, n - i, d, out.Room(), taken);
+                if (taken != 0) {
+                    out.Advance(w);
+                    i += taken;
+                    continue;
+                }
+            }
+#endif
             // Kana, kanji and the ASCII among them without a branch per
             // unit: within a block a unit's length only moves the store.
             const unsigned m = EncodeAsciiOrThree8(s + i, d);

@@ -5,6 +5,34 @@
 #if defined(ZR_SIMD_RUNTIME)
 
 namespace zr::codepage {
+namespace {
+
+// For four units of one or three bytes, each as four bytes in a 32-bit
+// lane (utf8_lanes.hpp), by which of them are of three bytes (bit k for
+// unit k): the byte shuffle that packs their bytes together, and how many
+// bytes that gives. Lanes not used take zeros.
+struct Compaction {
+    std::uint8_t shuffle[16][16];
+    std::uint8_t length[16];
+};
+
+constexpr Compaction BuildCompaction() {
+    Compaction c{};
+    for (unsigned threes = 0; threes < 16; ++threes) {
+        unsigned at = 0;
+        for (unsigned k = 0; k < 4; ++k) {
+            const unsigned bytes = (threes >> k & 1) != 0 ? 3 : 1;
+            for (unsigned b = 0; b < bytes; ++b) c.shuffle[threes][at++] = static_cast<std::uint8_t>(4 * k + b);
+        }
+        c.length[threes] = static_cast<std::uint8_t>(at);
+        for (; at < 16; ++at) c.shuffle[threes][at] = 0x80;
+    }
+    return c;
+}
+
+alignas(16) constexpr Compaction kCompaction = BuildCompaction();
+
+}  // namespace
 
 // 64 bytes a round: one test of both loads, then four stores of 16 units.
 // Under 64 bytes left, or a round with a byte from 0x80 up, the SSE2 form
@@ -41,6 +69,51 @@ ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, 
                             _mm256_permute4x64_epi64(_mm256_packus_epi16(c, e), 0xD8));
     }
     return i + NarrowAsciiRun(s + i, n - i, d + i);
+}
+
+// Blocks of eight units, each of one or three bytes but not all ASCII,
+// for as long as 32 units are left to read and 32 bytes of room to write:
+// the bytes of EncodeAsciiOrThree8, packed by two byte shuffles instead of
+// eight stores. A block stores 16 bytes after each half of its output, so
+// up to 28 bytes from where it begins, at most 12 past those it counts,
+// which the next block or the 24 or more units after it overwrite.
+ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::size_t n, char* d, std::size_t room,
+                                                     std::size_t& taken) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    std::size_t i = 0;
+    std::size_t o = 0;
+    while (n - i >= 32 && room - o >= 32) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
+        const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
+                                             _mm_set1_epi16(static_cast<short>(0x87FF)));
+        const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                                  _mm_set1_epi16(static_cast<short>(0xD800)));
+        const __m128i three = _mm_andnot_si128(surrogate, wide);
+        const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(three, zero)));
+        // Another kind of unit ends the blocks, and so does an all-ASCII
+        // block, which the caller's ASCII runs take faster.
+        if (_mm_movemask_epi8(_mm_or_si128(ascii, three)) != 0xFFFF || threes == 0) break;
+        const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
+        const __m128i b0 = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
+        const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
+        const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
+        const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+        const unsigned t0 = threes & 15;
+        const unsigned t1 = threes >> 4;
+        const __m128i lo = _mm_shuffle_epi8(_mm_unpacklo_epi16(first, b2),
+                                            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t0])));
+        const __m128i hi = _mm_shuffle_epi8(_mm_unpackhi_epi16(first, b2),
+                                            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t1])));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), lo);
+        o += kCompaction.length[t0];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), hi);
+        o += kCompaction.length[t1];
+        i += 8;
+    }
+    taken = i;
+    return o;
 }
 
 }  // namespace zr::codepage

@@ -206,12 +206,21 @@ inline std::size_t NarrowAsciiRun(const char16_t* s, std::size_t n, char* d) noe
 #if defined(ZR_SIMD_RUNTIME)
 ZR_TARGET_AVX2 std::size_t WidenAsciiRunAvx2(const std::uint8_t* s, std::size_t n, char16_t* d) noexcept;
 ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, char* d) noexcept;
+
+// Blocks of eight units of one or three bytes, not all ASCII, encoded one
+// after another from s, of n units, into d, of `room` bytes; each block
+// needs 32 units left to read and 32 bytes of room. Returns the bytes they
+// make, with the units taken in `taken` (0 when the first block is not of
+// that kind). Stores up to 12 bytes past those it counts.
+ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::size_t n, char* d, std::size_t room,
+                                                     std::size_t& taken) noexcept;
 #endif
 
 // What the converters take ASCII runs with: nothing of their own (the
 // blocks and the character loop alone), the baseline kernels above (SSE2,
-// or plain loops in a build without vectors), or the AVX2 ones. The
-// converters use the fastest the processor has; tests name each.
+// or plain loops in a build without vectors), or the AVX2 ones, with which
+// the encoder also packs its mixed blocks by byte shuffles. The converters
+// use the fastest the processor has; tests name each.
 enum class AsciiRuns { kNone, kBaseline, kAvx2 };
 
 }  // namespace zr::codepage

@@ -650,6 +650,34 @@ TEST_P(Utf8AsciiRuns, EncodeMatchesModelAtEveryLengthAndAlignment) {
     }
 }
 
+// Kana and kanji with ASCII among them, the mix the encoder's blocks pack,
+// now and then broken by a unit of another length or a surrogate.
+TEST_P(Utf8AsciiRuns, EncodeOfJapaneseMixesMatchesModelAtEveryCapacity) {
+    const AsciiRuns runs = GetParam().runs;
+    std::mt19937 rng(3000);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        std::u16string text;
+        while (text.size() < length) {
+            const int kind = pick(0, 39);
+            if (kind == 0) {
+                text.push_back(static_cast<char16_t>(pick(0x80, 0x7FF)));
+            } else if (kind == 1) {
+                text.push_back(static_cast<char16_t>(pick(0xD800, 0xDFFF)));
+            } else if (kind < 14) {
+                text.push_back(static_cast<char16_t>(pick(0x20, 0x7E)));
+            } else {
+                text.push_back(static_cast<char16_t>(pick(0, 3) == 0 ? pick(0xE000, 0xFFFF) : pick(0x3000, 0x9FFF)));
+            }
+        }
+        CompareAllCapacities<char>(
+            Utf8EncodeModel(text), 3 * text.size() + 1,
+            [&](char* d, int c) { return zr::codepage::WideToUtf8With(runs, text.c_str(), text.size(), d, c); },
+            GetParam().name + (": " + zr::test::HexUnits(text.data(), text.size())));
+        if (HasFatalFailure()) return;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryKind, Utf8AsciiRuns, ::testing::ValuesIn(kRunsCases),
                          [](const ::testing::TestParamInfo<RunsCase>& info) {
                              return std::string(info.param.runs == AsciiRuns::kNone       ? "None"
