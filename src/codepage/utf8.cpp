@@ -7,35 +7,11 @@
 #include "codepage/coders.hpp"
 #include "codepage/sink.hpp"
 #include "codepage/utf8_lanes.hpp"
-#include "cpu/cpu.hpp"
 
 namespace zr::codepage {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-
-std::size_t WidenRun(AsciiRuns runs, const std::uint8_t* s, std::size_t n, char16_t* d) noexcept {
-#if defined(ZR_SIMD_RUNTIME)
-    if (runs == AsciiRuns::kAvx2) return WidenAsciiRunAvx2(s, n, d);
-#endif
-    return runs == AsciiRuns::kNone ? 0 : WidenAsciiRun(s, n, d);
-}
-
-std::size_t NarrowRun(AsciiRuns runs, const char16_t* s, std::size_t n, char* d) noexcept {
-#if defined(ZR_SIMD_RUNTIME)
-    if (runs == AsciiRuns::kAvx2) return NarrowAsciiRunAvx2(s, n, d);
-#endif
-    return runs == AsciiRuns::kNone ? 0 : NarrowAsciiRun(s, n, d);
-}
-
-AsciiRuns FastestAsciiRuns() noexcept {
-#if defined(ZR_SIMD_RUNTIME)
-    static const AsciiRuns fastest = cpu::HasAvx2() ? AsciiRuns::kAvx2 : AsciiRuns::kBaseline;
-    return fastest;
-#else
-    return AsciiRuns::kBaseline;
-#endif
-}
 
 constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "cpu/cpu.hpp"
 #include "cpu/levels.hpp"
 
 namespace zr::codepage {
@@ -222,5 +223,28 @@ ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::siz
 // the encoder also packs its mixed blocks by byte shuffles. The converters
 // use the fastest the processor has; tests name each.
 enum class AsciiRuns { kNone, kBaseline, kAvx2 };
+
+inline AsciiRuns FastestAsciiRuns() noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    static const AsciiRuns fastest = cpu::HasAvx2() ? AsciiRuns::kAvx2 : AsciiRuns::kBaseline;
+    return fastest;
+#else
+    return AsciiRuns::kBaseline;
+#endif
+}
+
+inline std::size_t WidenRun(AsciiRuns runs, const std::uint8_t* s, std::size_t n, char16_t* d) noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    if (runs == AsciiRuns::kAvx2) return WidenAsciiRunAvx2(s, n, d);
+#endif
+    return runs == AsciiRuns::kNone ? 0 : WidenAsciiRun(s, n, d);
+}
+
+inline std::size_t NarrowRun(AsciiRuns runs, const char16_t* s, std::size_t n, char* d) noexcept {
+#if defined(ZR_SIMD_RUNTIME)
+    if (runs == AsciiRuns::kAvx2) return NarrowAsciiRunAvx2(s, n, d);
+#endif
+    return runs == AsciiRuns::kNone ? 0 : NarrowAsciiRun(s, n, d);
+}
 
 }  // namespace zr::codepage

@@ -678,6 +678,22 @@ TEST_P(Utf8AsciiRuns, EncodeOfJapaneseMixesMatchesModelAtEveryCapacity) {
     }
 }
 
+// Code page 932 takes its ASCII runs with the same kernels, the fastest
+// this processor has.
+TEST(ConverterEquivalence, Cp932AsciiRunsMatchModelAtEveryLengthAndAlignment) {
+    const char* const breaks[] = {"", "\x82\xA0", "\xB1", "\x80", "\x88\x9F\x82", "\x81"};
+    auto call = [](const char* s, char16_t* d, int c) { return zr::platform::MultiByteToWide(CodePage::kCp932, s, d, c); };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        for (std::size_t offset = 0; offset < 32; ++offset) {
+            const std::string piece = breaks[(length + offset) % std::size(breaks)];
+            const std::string text = AsciiWith(length, (offset * 37 + length * 5) % (length + 1), piece);
+            CompareAligned(text, Cp932DecodeModel(text), text.size() + 1, offset, call,
+                           zr::test::HexBytes(text.data(), text.size()));
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryKind, Utf8AsciiRuns, ::testing::ValuesIn(kRunsCases),
                          [](const ::testing::TestParamInfo<RunsCase>& info) {
                              return std::string(info.param.runs == AsciiRuns::kNone       ? "None"
