@@ -147,9 +147,7 @@ bool DecodeCp932(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
                 // blocks of the UTF-8 decoder's runs, which store only the
                 // units they count.
                 WidenBytes16(s + i, d);
-                const std::size_t room = out.Room() - 16;
-                const std::size_t left = n - i - 16;
-                const std::size_t r = WidenRun(runs, s + i + 16, left < room ? left : room, d + 16);
+                const std::size_t r = WidenRun(runs, s + i + 16, n - i - 16, out.Room() - 16, d + 16);
                 out.Advance(16 + r);
                 i += 16 + r;
                 continue;

@@ -49,9 +49,7 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs)
                 if (a == 16 && k == 0) {
                     // A run of ASCII: on in whole blocks, which store only
                     // the units they count, as far as text and room allow.
-                    const std::size_t room = out.Room() - 16;
-                    const std::size_t left = n - q - 16;
-                    a += static_cast<unsigned>(WidenRun(runs, s + q + 16, left < room ? left : room, d + 16));
+                    a += static_cast<unsigned>(WidenRun(runs, s + q + 16, n - q - 16, out.Room() - 16, d + 16));
                 }
             } else if (n - q >= 16) {
                 a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
@@ -153,9 +151,7 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noe
                 // Eight bytes of eight units: ASCII, maybe the start of a
                 // run, taken on in whole blocks that store only the bytes
                 // they count (the block's spare bytes are overwritten).
-                const std::size_t room = out.Room() - 8;
-                const std::size_t left = n - i - 8;
-                const std::size_t r = NarrowRun(runs, s + i + 8, left < room ? left : room, d + 8);
+                const std::size_t r = NarrowRun(runs, s + i + 8, n - i - 8, out.Room() - 8, d + 8);
                 out.Advance(8 + r);
                 i += 8 + r;
                 continue;

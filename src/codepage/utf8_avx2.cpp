@@ -79,33 +79,21 @@ ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, 
 // which the next block or the 24 or more units after it overwrite.
 ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::size_t n, char* d, std::size_t room,
                                                      std::size_t& taken) noexcept {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i low6 = _mm_set1_epi16(0x3F);
     std::size_t i = 0;
     std::size_t o = 0;
     while (n - i >= 32 && room - o >= 32) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
-        const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
-                                             _mm_set1_epi16(static_cast<short>(0x87FF)));
-        const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                                  _mm_set1_epi16(static_cast<short>(0xD800)));
-        const __m128i three = _mm_andnot_si128(surrogate, wide);
-        const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(three, zero)));
+        const AsciiOrThreeLanes l = SpreadAsciiOrThree8(s + i);
+        const unsigned threes =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(l.three, _mm_setzero_si128())));
         // Another kind of unit ends the blocks, and so does an all-ASCII
         // block, which the caller's ASCII runs take faster.
-        if (_mm_movemask_epi8(_mm_or_si128(ascii, three)) != 0xFFFF || threes == 0) break;
-        const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
-        const __m128i b0 = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
-        const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
-        const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
-        const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+        if (_mm_movemask_epi8(_mm_or_si128(l.ascii, l.three)) != 0xFFFF || threes == 0) break;
         const unsigned t0 = threes & 15;
         const unsigned t1 = threes >> 4;
-        const __m128i lo = _mm_shuffle_epi8(_mm_unpacklo_epi16(first, b2),
-                                            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t0])));
-        const __m128i hi = _mm_shuffle_epi8(_mm_unpackhi_epi16(first, b2),
-                                            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t1])));
+        const __m128i lo =
+            _mm_shuffle_epi8(l.lo, _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t0])));
+        const __m128i hi =
+            _mm_shuffle_epi8(l.hi, _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[t1])));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), lo);
         o += kCompaction.length[t0];
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), hi);

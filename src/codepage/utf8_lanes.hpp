@@ -77,6 +77,40 @@ inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
 #endif
 }
 
+#if defined(ZR_SIMD_SSE2)
+// The eight units at s sorted into those below 0x80 and those of three
+// bytes (each a lane mask), and their UTF-8 bytes four to a 32-bit lane, as
+// a unit of three bytes has them; a unit below 0x80 has its byte first.
+// `lo` holds units 0..3, `hi` units 4..7.
+struct AsciiOrThreeLanes {
+    __m128i ascii;
+    __m128i three;
+    __m128i lo;
+    __m128i hi;
+};
+
+inline AsciiOrThreeLanes SpreadAsciiOrThree8(const char16_t* s) noexcept {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i zero = _mm_setzero_si128();
+    AsciiOrThreeLanes l;
+    l.ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
+    const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
+                                         _mm_set1_epi16(static_cast<short>(0x87FF)));
+    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                              _mm_set1_epi16(static_cast<short>(0xD800)));
+    l.three = _mm_andnot_si128(surrogate, wide);
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
+    const __m128i b0 = _mm_or_si128(_mm_and_si128(l.ascii, v), _mm_andnot_si128(l.ascii, lead));
+    const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
+    const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
+    const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+    l.lo = _mm_unpacklo_epi16(first, b2);
+    l.hi = _mm_unpackhi_epi16(first, b2);
+    return l;
+}
+#endif
+
 // Encodes the eight units at s when each is below 0x80 or of the
 // three-byte kind (the mix of Japanese text with ASCII in it) and returns
 // the bytes they make, 0 when any is of another kind. Each unit stores four
@@ -84,25 +118,12 @@ inline unsigned DecodeThree8(const std::uint8_t* s, char16_t* d) noexcept {
 // the plain loop also before it finds a unit of another kind).
 inline unsigned EncodeAsciiOrThree8(const char16_t* s, char* d) noexcept {
 #if defined(ZR_SIMD_SSE2)
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
-    const __m128i wide = _mm_cmpgt_epi16(_mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000))),
-                                         _mm_set1_epi16(static_cast<short>(0x87FF)));
-    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                              _mm_set1_epi16(static_cast<short>(0xD800)));
-    const __m128i three = _mm_andnot_si128(surrogate, wide);
-    if (_mm_movemask_epi8(_mm_or_si128(ascii, three)) != 0xFFFF) return 0;
-    const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(three));
-    const __m128i low6 = _mm_set1_epi16(0x3F);
-    const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0));
-    const __m128i b0 = _mm_or_si128(_mm_and_si128(ascii, v), _mm_andnot_si128(ascii, lead));
-    const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), low6), _mm_set1_epi16(0x80));
-    const __m128i b2 = _mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80));
-    const __m128i first = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+    const AsciiOrThreeLanes l = SpreadAsciiOrThree8(s);
+    if (_mm_movemask_epi8(_mm_or_si128(l.ascii, l.three)) != 0xFFFF) return 0;
+    const unsigned threes = static_cast<unsigned>(_mm_movemask_epi8(l.three));
     alignas(16) std::uint32_t lanes[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_unpacklo_epi16(first, b2));
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), _mm_unpackhi_epi16(first, b2));
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), l.lo);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), l.hi);
     char* p = d;
     for (unsigned j = 0; j < 8; ++j) {
         std::memcpy(p, &lanes[j], 4);
@@ -233,14 +254,20 @@ inline AsciiRuns FastestAsciiRuns() noexcept {
 #endif
 }
 
-inline std::size_t WidenRun(AsciiRuns runs, const std::uint8_t* s, std::size_t n, char16_t* d) noexcept {
+// The run at s, taken with `runs` as far as `left` elements of text and
+// `room` elements of output allow.
+inline std::size_t WidenRun(AsciiRuns runs, const std::uint8_t* s, std::size_t left, std::size_t room,
+                            char16_t* d) noexcept {
+    const std::size_t n = left < room ? left : room;
 #if defined(ZR_SIMD_RUNTIME)
     if (runs == AsciiRuns::kAvx2) return WidenAsciiRunAvx2(s, n, d);
 #endif
     return runs == AsciiRuns::kNone ? 0 : WidenAsciiRun(s, n, d);
 }
 
-inline std::size_t NarrowRun(AsciiRuns runs, const char16_t* s, std::size_t n, char* d) noexcept {
+inline std::size_t NarrowRun(AsciiRuns runs, const char16_t* s, std::size_t left, std::size_t room,
+                             char* d) noexcept {
+    const std::size_t n = left < room ? left : room;
 #if defined(ZR_SIMD_RUNTIME)
     if (runs == AsciiRuns::kAvx2) return NarrowAsciiRunAvx2(s, n, d);
 #endif
