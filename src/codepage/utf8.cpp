@@ -18,9 +18,13 @@ constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x
 // A byte that cuts a sequence short is never consumed, and the terminator is
 // not a continuation byte, so the look-ahead stops at it: s[n] is the last
 // byte ever read.
+// How the character loop below stopped: at the end of the text (with or
+// without room for all of it), or after a whole block of 16 ASCII bytes
+// that may begin a long run.
+enum class DecodeStop { kDone, kNoRoom, kAscii };
+
 template <class Sink>
-bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs) noexcept {
-    std::size_t i = 0;
+DecodeStop DecodeUntilAscii(const std::uint8_t* s, std::size_t n, std::size_t& i, Sink& out) noexcept {
     while (i < n) {
         // Blocks written straight to the output. Units are the pieces here,
         // so a conversion that stops for capacity has filled the whole room.
@@ -47,9 +51,9 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs)
                 a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
                 WidenBytes16(s + q, d + k);
                 if (a == 16 && k == 0) {
-                    // A run of ASCII: on in whole blocks, which store only
-                    // the units they count, as far as text and room allow.
-                    a += static_cast<unsigned>(WidenRun(runs, s + q + 16, n - q - 16, out.Room() - 16, d + 16));
+                    out.Advance(16);
+                    i = q + 16;
+                    return DecodeStop::kAscii;
                 }
             } else if (n - q >= 16) {
                 a = static_cast<unsigned>(std::countr_zero(HighBytes16(s + q) | 0x10000u));
@@ -63,7 +67,7 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs)
         }
         const std::uint8_t b = s[i];
         if (b < 0x80) {
-            if (!out.Put(b)) return false;
+            if (!out.Put(b)) return DecodeStop::kNoRoom;
             ++i;
             continue;
         }
@@ -111,13 +115,29 @@ bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs)
                 // The two units are separate pieces: a short buffer may end
                 // after the high one.
                 const std::uint32_t v = cp - 0x10000;
-                if (!out.Put(static_cast<char16_t>(0xD800 | (v >> 10)))) return false;
+                if (!out.Put(static_cast<char16_t>(0xD800 | (v >> 10)))) return DecodeStop::kNoRoom;
                 u = static_cast<char16_t>(0xDC00 | (v & 0x3FF));
             }
         }
-        if (!out.Put(u)) return false;
+        if (!out.Put(u)) return DecodeStop::kNoRoom;
     }
-    return out.Put(0);
+    return out.Put(0) ? DecodeStop::kDone : DecodeStop::kNoRoom;
+}
+
+// The character loop, and the ASCII runs out of it: the loop's constants
+// stay in registers while it runs, which a call inside it would cost.
+template <class Sink>
+bool DecodeUtf8(const std::uint8_t* s, std::size_t n, Sink& out, AsciiRuns runs) noexcept {
+    std::size_t i = 0;
+    for (;;) {
+        const DecodeStop stop = DecodeUntilAscii(s, n, i, out);
+        if (stop != DecodeStop::kAscii) return stop == DecodeStop::kDone;
+        // On in whole blocks, which store only the units they count, as far
+        // as text and room allow.
+        const std::size_t r = WidenRun(runs, s + i, n - i, out.Room(), out.Ptr());
+        out.Advance(r);
+        i += r;
+    }
 }
 
 template <class Sink>
