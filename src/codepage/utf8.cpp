@@ -15,14 +15,14 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 constexpr bool IsContinuation(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
 
-// A byte that cuts a sequence short is never consumed, and the terminator is
-// not a continuation byte, so the look-ahead stops at it: s[n] is the last
-// byte ever read.
 // How the character loop below stopped: at the end of the text (with or
 // without room for all of it), or after a whole block of 16 ASCII bytes
 // that may begin a long run.
 enum class DecodeStop { kDone, kNoRoom, kAscii };
 
+// A byte that cuts a sequence short is never consumed, and the terminator is
+// not a continuation byte, so the look-ahead stops at it: s[n] is the last
+// byte ever read.
 template <class Sink>
 DecodeStop DecodeUntilAscii(const std::uint8_t* s, std::size_t n, std::size_t& i, Sink& out) noexcept {
     while (i < n) {
@@ -147,10 +147,11 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noe
         // Blocks written straight to the output. Each remaining unit writes
         // at least one byte and the terminator one more, so with 32 units to
         // go the bytes stored past the counted ones (at most 3 after a mixed
-        // block, at most 16 after a partial ASCII store) are overwritten
-        // when all fits. A conversion that stops for capacity has written
-        // to at most 3 bytes short of the room (pieces are at most four
-        // bytes long), past the 25 bytes a block stores in a room of 32.
+        // block, 12 after a packed one, 16 after a partial ASCII store) are
+        // overwritten when all fits. A conversion that stops for capacity
+        // has written to at most 3 bytes short of the room (pieces are at
+        // most four bytes long), past the 25 bytes a block stores (28 a
+        // packed one) in a room of 32.
         if (n - i >= 32 && out.Room() >= 32) {
             char* d = out.Ptr();
 #if defined(ZR_SIMD_RUNTIME)
