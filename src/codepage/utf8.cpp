@@ -150,8 +150,8 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noe
         // block, 12 after a packed one, 16 after a partial ASCII store) are
         // overwritten when all fits. A conversion that stops for capacity
         // has written to at most 3 bytes short of the room (pieces are at
-        // most four bytes long), past the 25 bytes a block stores (28 a
-        // packed one) in a room of 32.
+        // most four bytes long), past the 25 bytes a block stores in a room
+        // of 32 (a packed one 28 in 32, or 52 in 64).
         if (n - i >= 32 && out.Room() >= 32) {
             char* d = out.Ptr();
 #if defined(ZR_SIMD_RUNTIME)

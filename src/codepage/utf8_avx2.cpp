@@ -32,6 +32,12 @@ constexpr Compaction BuildCompaction() {
 
 alignas(16) constexpr Compaction kCompaction = BuildCompaction();
 
+// The shuffles of two quarters, one for each 128-bit lane.
+ZR_TARGET_AVX2 inline __m256i Shuffles(unsigned low, unsigned high) noexcept {
+    return _mm256_set_m128i(_mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[high])),
+                            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompaction.shuffle[low])));
+}
+
 }  // namespace
 
 // 64 bytes a round: one test of both loads, then four stores of 16 units.
@@ -71,16 +77,56 @@ ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, 
     return i + NarrowAsciiRun(s + i, n - i, d + i);
 }
 
-// Blocks of eight units, each of one or three bytes but not all ASCII,
-// for as long as 32 units are left to read and 32 bytes of room to write:
-// the bytes of EncodeAsciiOrThree8, packed by two byte shuffles instead of
-// eight stores. A block stores 16 bytes after each half of its output, so
-// up to 28 bytes from where it begins, at most 12 past those it counts,
-// which the next block or the 24 or more units after it overwrite.
+// Blocks of units, each of one or three bytes but not all ASCII, for as
+// long as 32 units are left to read and the room holds a block's stores:
+// the bytes of EncodeAsciiOrThree8, packed by byte shuffles instead of a
+// store per unit. A block stores 16 bytes after each quarter of its output
+// (four units), so a block of sixteen up to 52 bytes from where it begins
+// and one of eight up to 28, and at most 12 past those it counts, which
+// the next block or the 16 or more units after it overwrite.
 ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::size_t n, char* d, std::size_t room,
                                                      std::size_t& taken) noexcept {
     std::size_t i = 0;
     std::size_t o = 0;
+    // Sixteen units a round while the room allows the 52 bytes those store
+    // (with 64 to spare, as eight units have 32): the same steps on both
+    // 128-bit lanes; the unpacks give units 0-3 and 8-11 (low halves) and
+    // 4-7 and 12-15 (high halves), stored in the order of the units.
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low6 = _mm256_set1_epi16(0x3F);
+    while (n - i >= 32 && room - o >= 64) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i ascii = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xFF80))), zero);
+        const __m256i wide = _mm256_cmpgt_epi16(_mm256_xor_si256(v, _mm256_set1_epi16(static_cast<short>(0x8000))),
+                                                _mm256_set1_epi16(static_cast<short>(0x87FF)));
+        const __m256i surrogate = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
+                                                     _mm256_set1_epi16(static_cast<short>(0xD800)));
+        const __m256i three = _mm256_andnot_si256(surrogate, wide);
+        if (static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(ascii, three))) != 0xFFFFFFFFu) break;
+        // Bits 0-7: units 0-7; bits 16-23: units 8-15.
+        const unsigned threes = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(three, zero)));
+        if (threes == 0) break;
+        const __m256i lead = _mm256_or_si256(_mm256_srli_epi16(v, 12), _mm256_set1_epi16(0xE0));
+        const __m256i b0 = _mm256_or_si256(_mm256_and_si256(ascii, v), _mm256_andnot_si256(ascii, lead));
+        const __m256i b1 = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(v, 6), low6), _mm256_set1_epi16(0x80));
+        const __m256i b2 = _mm256_or_si256(_mm256_and_si256(v, low6), _mm256_set1_epi16(0x80));
+        const __m256i first = _mm256_or_si256(b0, _mm256_slli_epi16(b1, 8));
+        const unsigned t0 = threes & 15;
+        const unsigned t1 = threes >> 4 & 15;
+        const unsigned t2 = threes >> 16 & 15;
+        const unsigned t3 = threes >> 20 & 15;
+        const __m256i lo = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(first, b2), Shuffles(t0, t2));
+        const __m256i hi = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(first, b2), Shuffles(t1, t3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm256_castsi256_si128(lo));
+        o += kCompaction.length[t0];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm256_castsi256_si128(hi));
+        o += kCompaction.length[t1];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm256_extracti128_si256(lo, 1));
+        o += kCompaction.length[t2];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm256_extracti128_si256(hi, 1));
+        o += kCompaction.length[t3];
+        i += 16;
+    }
     while (n - i >= 32 && room - o >= 32) {
         const AsciiOrThreeLanes l = SpreadAsciiOrThree8(s + i);
         const unsigned threes =

@@ -229,11 +229,12 @@ inline std::size_t NarrowAsciiRun(const char16_t* s, std::size_t n, char* d) noe
 ZR_TARGET_AVX2 std::size_t WidenAsciiRunAvx2(const std::uint8_t* s, std::size_t n, char16_t* d) noexcept;
 ZR_TARGET_AVX2 std::size_t NarrowAsciiRunAvx2(const char16_t* s, std::size_t n, char* d) noexcept;
 
-// Blocks of eight units of one or three bytes, not all ASCII, encoded one
-// after another from s, of n units, into d, of `room` bytes; each block
-// needs 32 units left to read and 32 bytes of room. Returns the bytes they
-// make, with the units taken in `taken` (0 when the first block is not of
-// that kind). Stores up to 12 bytes past those it counts.
+// Blocks of sixteen or eight units of one or three bytes, not all ASCII,
+// encoded one after another from s, of n units, into d, of `room` bytes;
+// each block needs 32 units left to read and 64 or 32 bytes of room.
+// Returns the bytes they make, with the units taken in `taken` (0 when the
+// first block is not of that kind). Stores up to 12 bytes past those it
+// counts, never more than 52 bytes from where a block begins.
 ZR_TARGET_AVX2 std::size_t EncodeAsciiOrThreeRunAvx2(const char16_t* s, std::size_t n, char* d, std::size_t room,
                                                      std::size_t& taken) noexcept;
 #endif
