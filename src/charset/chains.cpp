@@ -51,13 +51,17 @@ std::int32_t UntouchedChain(const In* src, Out* dst, std::int32_t dstSize, Body 
     return body(n, first.get());
 }
 
-// Whether the JIS form of any text of n bytes fits dstSize with its NUL.
-// Each kanji run adds at most two escapes of 3 bytes and takes at least two
-// bytes of text (one for an odd last byte, which gives two), with a single
-// byte between runs: the worst, runs of one unit each with one byte between
-// them, comes to 3n + 2 bytes.
-bool JisSurelyFits(std::size_t n, std::int32_t dstSize) noexcept {
-    return static_cast<std::uint64_t>(dstSize) >= 3 * static_cast<std::uint64_t>(n) + 3;
+// Whether the JIS form of the EUC-JP text of n bytes at src fits dstSize
+// with its NUL. Each kanji run adds at most two escapes of 3 bytes and takes
+// at least two bytes of text (one for an odd last byte, which gives two),
+// with a single byte between runs: the worst, runs of one unit each with one
+// byte between them, comes to 3n + 2 bytes, so a roomy dst needs no look at
+// the text. Below that the runs are counted, which gives the exact length
+// of the text the one pass models, so that a dst sized to the JIS text
+// still takes the pass.
+bool JisSurelyFits(const char* src, std::size_t n, std::int32_t dstSize) noexcept {
+    const auto size = static_cast<std::uint64_t>(dstSize);
+    return size >= 3 * static_cast<std::uint64_t>(n) + 3 || size >= EucToJisLengthBound({Bytes(src), n}) + 1;
 }
 
 // The Shift_JIS step of the chains from UTF-16, into a scratch buffer of
@@ -130,20 +134,23 @@ std::int32_t JisToUnicodeChain(const char* src, ZR_WCHAR* dst, std::int32_t dstS
         // unit per byte and the terminator, and the units can go straight to
         // dst. A text the pass declines is left to the steps, which begin
         // with the same characters and so write again every unit the pass
-        // wrote.
-        if (n < size) {
-            const UnitsResult u = JisToUnits({Bytes(src), n}, Units(dst), size, JisUnitTable());
-            if (!u.declined) {
-                // An empty Shift_JIS text (src only escapes) ends the steps
-                // with 0.
-                if (u.midLength == 0) {
-                    std::memset(dst, 0, size);
-                    return 0;
-                }
-                Units(dst)[u.units] = 0;
-                ZeroFrom(dst, 2 * (u.units + 1), size);
-                return static_cast<std::int32_t>(u.units + 1);
+        // wrote. At n == size (a dst sized to src, the least the export
+        // takes) the Shift_JIS text fits only when the steps drop escapes
+        // from src, which only the pass tells: it then writes no more units
+        // than the first dstSize bytes hold, all of which the steps clear
+        // should the text not fit after all.
+        const std::size_t room = n < size ? size : size / 2;
+        const UnitsResult u = JisToUnits({Bytes(src), n}, Units(dst), room, JisUnitTable());
+        if (!u.declined) {
+            // An empty Shift_JIS text (src only escapes) ends the steps with
+            // 0, as one that does not fit does.
+            if (u.midLength == 0 || u.midLength >= size) {
+                std::memset(dst, 0, size);
+                return 0;
             }
+            Units(dst)[u.units] = 0;
+            ZeroFrom(dst, 2 * (u.units + 1), size);
+            return static_cast<std::int32_t>(u.units + 1);
         }
         std::memset(dst, 0, size);
         std::int32_t r = ZR_JisToSJis(src, sjis, dstSize);
@@ -173,7 +180,7 @@ std::int32_t EucToUnicodeChain(const char* src, ZR_WCHAR* dst, std::int32_t dstS
     return UntouchedChain<char>(src, dst, dstSize, [&](std::size_t n, char* sjis) noexcept {
         Scratch<char> jis(dstSize);
         if (!jis) return std::int32_t{-1};
-        if (JisSurelyFits(n, dstSize)) {
+        if (JisSurelyFits(src, n, dstSize)) {
             // With room for any JIS form of src every step succeeds, so the
             // units can go straight to dst. A text the pass declines is left
             // to the steps, which begin with the same characters and so write

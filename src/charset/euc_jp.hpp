@@ -1,6 +1,7 @@
 // euc_jp.hpp - EUC-JP <-> JIS: the high-bit arithmetic and the text loops.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -36,6 +37,15 @@ constexpr bool IsEucJpChar(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0
 // Same contract as the loops in jis.hpp. EUC-JP to JIS writes ESC $ @ before
 // and ESC ( B after each run of high units, with no closing escape at the end.
 LoopResult EucToJis(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst) noexcept;
+
+// A bound on the length of the JIS text EucToJis makes of src, for any
+// text, and that length itself for a text of only single bytes below 0x80
+// and units of two bytes from 0x80 up: src's length, plus both escapes for
+// each run of bytes from 0x80 up, less the closing one of a run that ends
+// the text, plus the NUL an odd last run takes into its last unit. (A run
+// that a unit makes odd, by taking the byte after it, only lessens the
+// count; 0x80 only shortens the text.)
+std::size_t EucToJisLengthBound(std::span<const std::uint8_t> src) noexcept;
 
 // EUC-JP to Shift_JIS in one pass, standing for EucToJis into a buffer of
 // `jisCap` bytes followed by JisToSJis of that JIS text: the outcome is that

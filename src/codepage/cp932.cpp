@@ -6,6 +6,7 @@
 
 #include "codepage/coders.hpp"
 #include "codepage/sink.hpp"
+#include "codepage/utf8_lanes.hpp"
 
 namespace zr::codepage {
 namespace {
@@ -129,6 +130,7 @@ inline unsigned DecodePairs8(const std::uint8_t* s, char16_t* d) noexcept {
 
 template <class Sink>
 bool DecodeCp932(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
+    const AsciiRuns runs = FastestAsciiRuns();
     std::size_t i = 0;
     // Blocks of 16 bytes, written straight to the output. Units are the
     // pieces here, so a conversion that stops for capacity has filled the
@@ -141,9 +143,13 @@ bool DecodeCp932(const std::uint8_t* s, std::size_t n, Sink& out) noexcept {
             char16_t* d = out.Ptr();
             const unsigned high = HighBytes16(s + i);
             if (high == 0) {
+                // Maybe the start of a run of ASCII, taken on in the whole
+                // blocks of the UTF-8 decoder's runs, which store only the
+                // units they count.
                 WidenBytes16(s + i, d);
-                out.Advance(16);
-                i += 16;
+                const std::size_t r = WidenRun(runs, s + i + 16, n - i - 16, out.Room() - 16, d + 16);
+                out.Advance(16 + r);
+                i += 16 + r;
                 continue;
             }
             if ((high & 1) == 0) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "charset/euc_jp.hpp"
 #include "charset_test_util.hpp"
@@ -145,6 +147,65 @@ TEST(IsEucJpChar, AcceptsOnlyTheKatakanaRange) {
         EXPECT_EQ(ZR_IsEucJpChar(s), c.want) << int(c.b);
     }
     EXPECT_EQ(ZR_IsEucJpChar(nullptr), 0);
+}
+
+// The bound on the JIS length, against the length EucToJis gives: exact
+// for texts of single bytes and even runs of units, never short for any
+// other; runs are placed across the 64-byte blocks the count reads.
+struct BoundCase {
+    std::string text;
+    bool exact;
+    const char* why;
+};
+
+std::size_t JisLengthOf(const std::string& euc) {
+    std::vector<std::uint8_t> out(3 * euc.size() + 8);
+    const zr::charset::LoopResult r =
+        zr::charset::EucToJis({reinterpret_cast<const std::uint8_t*>(euc.data()), euc.size()}, out);
+    EXPECT_EQ(r.outcome, zr::charset::LoopOutcome::kDone);
+    return r.length;
+}
+
+TEST(EucToJisLengthBound, ExactForEvenRunsAndNeverShort) {
+    const std::string unit = "\xB0\xA1";
+    std::vector<BoundCase> cases = {
+        {"", true, "empty"},
+        {"abc", true, "single bytes only"},
+        {unit, true, "one unit: ESC $ @ and no closing escape"},
+        {unit + "a", true, "a run closed by a single byte"},
+        {"\xB0", false, "an odd last byte takes the NUL"},
+        {"a" + unit + "\xB0", false, "an odd run ending the text"},
+        {"\xB0" "a" + unit, false, "an odd run takes the single byte after it"},
+        {"\xB0" "ab", false, "an odd run taking the next to last byte"},
+        {"a\x80" "b" + unit, false, "0x80 ends the JIS text"},
+        {"\x8E\xB1" + unit + "x", true, "half-width kana count as a unit"},
+    };
+    // Runs of every length around the block edges, at every offset.
+    for (std::size_t lead = 0; lead < 70; lead += 3) {
+        for (std::size_t run = 1; run < 70; run += 5) {
+            std::string t(lead, 'q');
+            for (std::size_t k = 0; k < run; ++k) t += unit;
+            cases.push_back({t, true, "an even run across a block edge"});
+            cases.push_back({t + "z", true, "an even run closed across a block edge"});
+            t.push_back('\xC1');
+            cases.push_back({t, false, "an odd run ending the text across a block edge"});
+            cases.push_back({t + std::string(lead % 5, 'y') + unit, false, "an odd run inside the text"});
+        }
+    }
+    for (const BoundCase& c : cases) {
+        for (std::size_t offset = 0; offset < 4; ++offset) {
+            const std::string placed = std::string(offset, 'x') + c.text;
+            const std::string_view text = std::string_view(placed).substr(offset);
+            const std::size_t bound =
+                zr::charset::EucToJisLengthBound({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+            const std::size_t actual = JisLengthOf(c.text);
+            if (c.exact) {
+                ASSERT_EQ(bound, actual) << c.why << ": " << c.text.size() << " bytes";
+            } else {
+                ASSERT_GE(bound, actual) << c.why << ": " << c.text.size() << " bytes";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -10,11 +10,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "codepage/coders.hpp"
+#include "codepage/utf8_lanes.hpp"
 #include "platform/codepage.hpp"
 #include "tsv.hpp"
 
@@ -531,5 +534,171 @@ TEST(ConverterEquivalence, EveryAlignmentGivesTheSameOutput) {
         }
     }
 }
+
+// ---- the UTF-8 converter's ASCII runs, each kind by name ------------------
+
+using zr::codepage::AsciiRuns;
+
+struct RunsCase {
+    AsciiRuns runs;
+    const char* name;
+};
+
+const RunsCase kRunsCases[] = {
+    {AsciiRuns::kNone, "no runs: blocks and characters only"},
+    {AsciiRuns::kBaseline, "baseline runs"},
+    {AsciiRuns::kAvx2, "AVX2 runs"},
+};
+
+void PrintTo(const RunsCase& c, std::ostream* os) { *os << c.name; }
+
+class Utf8AsciiRuns : public ::testing::TestWithParam<RunsCase> {
+protected:
+    void SetUp() override {
+        if (!zr::codepage::HasAsciiRuns(GetParam().runs)) {
+            GTEST_SKIP() << GetParam().name << ": not on this processor or in this build";
+        }
+    }
+};
+
+// What ends or interrupts a run of ASCII, in each direction: every length
+// of sequence, malformed ones, and units the narrowing must not take for
+// ASCII (0x100 and 0x8000 pack to bytes below 0x80 once saturated or cut).
+const char* const kByteBreaks[] = {"", "\xC3\xA9", "\xE3\x81\x82", "\x80", "\xF0\x9F\x98\x80", "\xE3\x81", "\xFF"};
+const std::u16string kUnitBreaks[] = {u"", u"\u0080", u"\u0100", u"\u3042", u"\u8000", u"\U0001F600",
+                                      u"\xD800", u"\u07FF", u"\uFFFF"};
+
+// ASCII of `length` bytes with `piece` at `at` (the text is cut to
+// `length` when the piece does not fit before its end).
+template <class S>
+S AsciiWith(std::size_t length, std::size_t at, const S& piece) {
+    S s;
+    for (std::size_t k = 0; k < length; ++k) s.push_back(static_cast<typename S::value_type>('!' + (k * 7) % 94));
+    if (at > length) at = length;
+    s.insert(at, piece);
+    s.resize(length);
+    return s;
+}
+
+// One call with src and dst each `offset` elements into their buffers, at a
+// few capacities around the fit and the unchecked bound; the elements of dst
+// before the capacity and after it must be as the model leaves them.
+template <class In, class Out, class Call>
+void CompareAligned(const std::basic_string<In>& text, const Pieces<Out>& pieces, std::size_t worst,
+                    std::size_t offset, Call call, const std::string& what) {
+    std::size_t total = 0;
+    for (const auto& p : pieces) total += p.size();
+    std::basic_string<In> placed(offset, static_cast<In>('x'));
+    placed += text;
+    for (const std::size_t c : {std::size_t{0}, std::size_t{1}, total - 1, total, total + 1, worst, worst + 9}) {
+        const Out fill = static_cast<Out>(0x5A5A);
+        std::vector<Out> want;
+        const int r = Expected(pieces, static_cast<int>(c), fill, want);
+        std::vector<Out> got(offset + want.size(), fill);
+        const int g = call(placed.c_str() + offset, got.data() + offset, static_cast<int>(c));
+        ASSERT_EQ(g, r) << what << ", offset " << offset << ", capacity " << c;
+        ASSERT_EQ(std::vector<Out>(got.begin() + static_cast<std::ptrdiff_t>(offset), got.end()), want)
+            << what << ", offset " << offset << ", capacity " << c;
+    }
+}
+
+TEST_P(Utf8AsciiRuns, DecodeMatchesModelAtEveryLengthAndAlignment) {
+    const AsciiRuns runs = GetParam().runs;
+    auto call = [runs](const char* s, char16_t* d, int c) {
+        return zr::codepage::Utf8ToWideWith(runs, reinterpret_cast<const std::uint8_t*>(s), std::strlen(s), d, c);
+    };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        for (std::size_t offset = 0; offset < 32; ++offset) {
+            const std::string piece = kByteBreaks[(length + offset) % std::size(kByteBreaks)];
+            const std::string text = AsciiWith(length, (offset * 37 + length * 5) % (length + 1), piece);
+            CompareAligned(text, Utf8DecodeModel(text), text.size() + 1, offset, call,
+                           GetParam().name + (": " + zr::test::HexBytes(text.data(), text.size())));
+            if (HasFatalFailure()) return;
+        }
+        // Every capacity, with the break at each place of the last blocks.
+        for (const char* piece : kByteBreaks) {
+            const std::string text = AsciiWith(length, length > 40 ? length - 40 + length % 40 : length / 2,
+                                               std::string(piece));
+            CompareAllCapacities<char16_t>(Utf8DecodeModel(text), text.size() + 1,
+                                           [&](char16_t* d, int c) { return call(text.c_str(), d, c); },
+                                           GetParam().name + (": " + zr::test::HexBytes(text.data(), text.size())));
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+TEST_P(Utf8AsciiRuns, EncodeMatchesModelAtEveryLengthAndAlignment) {
+    const AsciiRuns runs = GetParam().runs;
+    auto call = [runs](const char16_t* s, char* d, int c) {
+        return zr::codepage::WideToUtf8With(runs, s, std::char_traits<char16_t>::length(s), d, c);
+    };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        for (std::size_t offset = 0; offset < 32; ++offset) {
+            const std::u16string& piece = kUnitBreaks[(length + offset) % std::size(kUnitBreaks)];
+            const std::u16string text = AsciiWith(length, (offset * 37 + length * 5) % (length + 1), piece);
+            CompareAligned(text, Utf8EncodeModel(text), 3 * text.size() + 1, offset, call,
+                           GetParam().name + (": " + zr::test::HexUnits(text.data(), text.size())));
+            if (HasFatalFailure()) return;
+        }
+        for (const std::u16string& piece : kUnitBreaks) {
+            const std::u16string text = AsciiWith(length, length > 40 ? length - 40 + length % 40 : length / 2, piece);
+            CompareAllCapacities<char>(Utf8EncodeModel(text), 3 * text.size() + 1,
+                                       [&](char* d, int c) { return call(text.c_str(), d, c); },
+                                       GetParam().name + (": " + zr::test::HexUnits(text.data(), text.size())));
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+// Kana and kanji with ASCII among them, the mix the encoder's blocks pack,
+// now and then broken by a unit of another length or a surrogate.
+TEST_P(Utf8AsciiRuns, EncodeOfJapaneseMixesMatchesModelAtEveryCapacity) {
+    const AsciiRuns runs = GetParam().runs;
+    std::mt19937 rng(3000);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        std::u16string text;
+        while (text.size() < length) {
+            const int kind = pick(0, 39);
+            if (kind == 0) {
+                text.push_back(static_cast<char16_t>(pick(0x80, 0x7FF)));
+            } else if (kind == 1) {
+                text.push_back(static_cast<char16_t>(pick(0xD800, 0xDFFF)));
+            } else if (kind < 14) {
+                text.push_back(static_cast<char16_t>(pick(0x20, 0x7E)));
+            } else {
+                text.push_back(static_cast<char16_t>(pick(0, 3) == 0 ? pick(0xE000, 0xFFFF) : pick(0x3000, 0x9FFF)));
+            }
+        }
+        CompareAllCapacities<char>(
+            Utf8EncodeModel(text), 3 * text.size() + 1,
+            [&](char* d, int c) { return zr::codepage::WideToUtf8With(runs, text.c_str(), text.size(), d, c); },
+            GetParam().name + (": " + zr::test::HexUnits(text.data(), text.size())));
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Code page 932 takes its ASCII runs with the same kernels, the fastest
+// this processor has.
+TEST(ConverterEquivalence, Cp932AsciiRunsMatchModelAtEveryLengthAndAlignment) {
+    const char* const breaks[] = {"", "\x82\xA0", "\xB1", "\x80", "\x88\x9F\x82", "\x81"};
+    auto call = [](const char* s, char16_t* d, int c) { return zr::platform::MultiByteToWide(CodePage::kCp932, s, d, c); };
+    for (std::size_t length = 0; length <= 128; ++length) {
+        for (std::size_t offset = 0; offset < 32; ++offset) {
+            const std::string piece = breaks[(length + offset) % std::size(breaks)];
+            const std::string text = AsciiWith(length, (offset * 37 + length * 5) % (length + 1), piece);
+            CompareAligned(text, Cp932DecodeModel(text), text.size() + 1, offset, call,
+                           zr::test::HexBytes(text.data(), text.size()));
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, Utf8AsciiRuns, ::testing::ValuesIn(kRunsCases),
+                         [](const ::testing::TestParamInfo<RunsCase>& info) {
+                             return std::string(info.param.runs == AsciiRuns::kNone       ? "None"
+                                                : info.param.runs == AsciiRuns::kBaseline ? "Baseline"
+                                                                                          : "Avx2");
+                         });
 
 }  // namespace

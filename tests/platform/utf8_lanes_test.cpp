@@ -5,15 +5,19 @@
 // every block of its kind, whole, with the bytes the encoding's rules give.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "codepage/coders.hpp"
 #include "codepage/utf8_lanes.hpp"
 
 namespace {
 
+using zr::codepage::AsciiRuns;
 using zr::codepage::DecodeThree8;
 using zr::codepage::EncodeAsciiOrThree8;
 
@@ -111,6 +115,65 @@ TEST(Utf8Lanes, EncodeTakesBlocksOfAsciiAndThreeByteUnitsOnly) {
         } else {
             ASSERT_EQ(got, want.size());
             EXPECT_EQ(std::string(d, got), want);
+        }
+    }
+}
+
+// The ASCII run kernels: every whole block of 16 before the first element
+// from 0x80 up is taken (a kernel that stops early still converts right,
+// through the slower paths), and nothing is stored past the elements taken.
+struct RunKernel {
+    const char* name;
+    std::size_t (*widen)(const std::uint8_t*, std::size_t, char16_t*);
+    std::size_t (*narrow)(const char16_t*, std::size_t, char*);
+    AsciiRuns needs;
+};
+
+const RunKernel kRunKernels[] = {
+    {"baseline", [](const std::uint8_t* s, std::size_t n, char16_t* d) { return zr::codepage::WidenAsciiRun(s, n, d); },
+     [](const char16_t* s, std::size_t n, char* d) { return zr::codepage::NarrowAsciiRun(s, n, d); },
+     AsciiRuns::kBaseline},
+#if defined(ZR_SIMD_RUNTIME)
+    {"AVX2", [](const std::uint8_t* s, std::size_t n, char16_t* d) { return zr::codepage::WidenAsciiRunAvx2(s, n, d); },
+     [](const char16_t* s, std::size_t n, char* d) { return zr::codepage::NarrowAsciiRunAvx2(s, n, d); },
+     AsciiRuns::kAvx2},
+#endif
+};
+
+TEST(Utf8Lanes, AsciiRunsTakeEveryWholeBlockBeforeTheFirstOther) {
+    const std::uint8_t byteBreaks[] = {0x80, 0xC3, 0xFF};
+    const char16_t unitBreaks[] = {0x80, 0x100, 0x7FFF, 0x8000, 0xFFFF};
+    for (const RunKernel& k : kRunKernels) {
+        if (!zr::codepage::HasAsciiRuns(k.needs)) {
+            std::printf("SKIPPED: %s ASCII runs: not on this processor\n", k.name);
+            continue;
+        }
+        for (std::size_t n = 0; n <= 160; ++n) {
+            for (std::size_t at = 0; at <= n; ++at) {
+                const std::size_t offset = (n + at) % 32;
+                std::vector<std::uint8_t> bytes(offset + n + 16, 0xEE);
+                std::vector<char16_t> units(offset + n + 16, 0xEEEE);
+                for (std::size_t j = 0; j < n; ++j) {
+                    bytes[offset + j] = static_cast<std::uint8_t>(j % 0x80);
+                    units[offset + j] = static_cast<char16_t>((j * 5) % 0x80);
+                }
+                if (at < n) {
+                    bytes[offset + at] = byteBreaks[(n + at) % std::size(byteBreaks)];
+                    units[offset + at] = unitBreaks[(n + at) % std::size(unitBreaks)];
+                }
+                const std::size_t expect = at / 16 * 16;
+                std::vector<char16_t> wide(offset + n + 8, 0x5A5A);
+                std::vector<char> narrow(offset + n + 8, 'Z');
+                ASSERT_EQ(k.widen(bytes.data() + offset, n, wide.data() + offset), expect)
+                    << k.name << " widening " << n << " bytes, the first other at " << at;
+                ASSERT_EQ(k.narrow(units.data() + offset, n, narrow.data() + offset), expect)
+                    << k.name << " narrowing " << n << " units, the first other at " << at;
+                for (std::size_t j = 0; j < wide.size(); ++j) {
+                    const bool taken = j >= offset && j < offset + expect;
+                    ASSERT_EQ(wide[j], taken ? char16_t{bytes[j]} : char16_t{0x5A5A}) << k.name << " unit " << j;
+                    ASSERT_EQ(narrow[j], taken ? static_cast<char>(units[j]) : 'Z') << k.name << " byte " << j;
+                }
+            }
         }
     }
 }
