@@ -111,4 +111,26 @@ TEST(MimeBadInput, NullPointersGiveMinusOne) {
     }
 }
 
+// No room at all, or a negative size: -1 before any scratch buffer is
+// sized from dstSize (a decoder tells its transfer step dstSize bytes, and
+// marks the end of a scratch buffer sized from it), and dst as it was.
+TEST(MimeBadInput, NoRoomGivesMinusOneAndLeavesDstAlone) {
+    for (const int32_t dstSize : {0, -1, -2, -100}) {
+        char dst[4] = {'x', 'x', 'x', 'x'};
+        ZR_WCHAR wdst[4] = {'x', 'x', 'x', 'x'};
+        for (auto f : kNarrowOut) {
+            EXPECT_EQ(f("QUJD", dst, dstSize), -1) << dstSize;
+            EXPECT_EQ(std::string(dst, 4), "xxxx") << dstSize;
+        }
+        for (auto f : kWideIn) {
+            EXPECT_EQ(f(u"A", dst, dstSize), -1) << dstSize;
+            EXPECT_EQ(std::string(dst, 4), "xxxx") << dstSize;
+        }
+        for (auto f : kWideOut) {
+            EXPECT_EQ(f("QUJD", wdst, dstSize), -1) << dstSize;
+            for (const ZR_WCHAR u : wdst) EXPECT_EQ(u, 'x') << dstSize;
+        }
+    }
+}
+
 }  // namespace
