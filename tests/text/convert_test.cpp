@@ -144,6 +144,36 @@ TEST(Convert, ExactLeavesTheVariantPairsToThePolicy) {
     EXPECT_EQ(Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "a〜～", &o).out, "a?\x81\x60");
 }
 
+std::string Repeat(const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+}
+
+// Each JIS form of a variant pair is written with its code page 932
+// twin's code, alone and inside runs of other characters, into every
+// Japanese encoding.
+TEST(Convert, VariantPairsTakeTheirTwinsCodeEverywhere) {
+    const struct {
+        const char* jisForm;
+        const char* twin;
+    } pairs[] = {
+        {"\u301C", "\uFF5E"}, {"\u2016", "\u2225"}, {"\u2212", "\uFF0D"}, {"\u2014", "\u2015"},
+        {"\u00A2", "\uFFE0"}, {"\u00A3", "\uFFE1"}, {"\u00AC", "\uFFE2"},
+    };
+    for (const int32_t to : {ZRT_ENC_SJIS, ZRT_ENC_EUCJP, ZRT_ENC_JIS}) {
+        for (const auto& p : pairs) {
+            for (const std::string around : {"", "a", "\u65E5"}) {
+                const std::string jis = around + p.jisForm + around + Repeat(p.jisForm, 3) + around;
+                const std::string twin = around + p.twin + around + Repeat(p.twin, 3) + around;
+                const auto got = Convert(ZRT_ENC_UTF8, to, jis);
+                EXPECT_EQ(got.status, ZRT_OK) << to << " " << Hex(p.jisForm);
+                EXPECT_EQ(Hex(got.out), Hex(Convert(ZRT_ENC_UTF8, to, twin).out)) << to << " " << Hex(p.jisForm);
+            }
+        }
+    }
+}
+
 TEST(Convert, MalformedInputUnderEachPolicy) {
     const std::string in = "a\xFF" "b";
     EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in).status, ZRT_STOPPED);
@@ -251,12 +281,6 @@ TEST(Convert, ChunkSplitsGiveTheSameResult) {
         // A one-byte output buffer drains the same bytes.
         EXPECT_EQ(Hex(Convert(c.from, c.to, c.in, &o, 0, 1).out), Hex(whole.out)) << Hex(c.in);
     }
-}
-
-std::string Repeat(const std::string& s, int n) {
-    std::string r;
-    for (int i = 0; i < n; ++i) r += s;
-    return r;
 }
 
 // Texts longer than the runs the readers hand over (a few hundred
