@@ -215,6 +215,24 @@ TEST(UrlEncodeType, FixedOrderDecidesOverlaps) {
     }
 }
 
+// A URL longer than the detectors' own buffer (they unescape into scratch
+// then) is judged as the same URL after a short ASCII path.
+TEST(UrlEncodeType, LongUrlsAreJudgedAsShortOnes) {
+    for (const auto& c : kDetects) {
+        for (const std::string& path : {std::string("x/"), std::string(3000, 'x') + "/"}) {
+            const std::string url = path + c.url;
+            const std::u16string w = Widen(url);
+            EXPECT_EQ(ZR_URL_IsSJisEncodeA(url.c_str()), ZR_URL_IsSJisEncodeA(("x/" + std::string(c.url)).c_str()))
+                << c.why;
+            EXPECT_EQ(ZR_URL_EncodeTypeA(url.c_str()), ZR_URL_EncodeTypeA(("x/" + std::string(c.url)).c_str())) << c.why;
+            EXPECT_EQ(ZR_URL_EncodeTypeW(W(w)), ZR_URL_EncodeTypeA(("x/" + std::string(c.url)).c_str())) << c.why;
+            EXPECT_EQ(ZR_URL_IsUtf8EncodeW(W(w)), ZR_URL_IsUtf8EncodeA(("x/" + std::string(c.url)).c_str())) << c.why;
+        }
+    }
+    const std::string utf8 = std::string(2000, 'x') + "%E3%81%82";
+    EXPECT_EQ(ZR_URL_EncodeTypeA(utf8.c_str()), ZR_ENCODE_UTF8);
+}
+
 TEST(UrlEncodeType, WideUnitsAboveLatin1StandForTheirLowByte) {
     EXPECT_EQ(ZR_URL_EncodeTypeW(W(u"\uFF82\uFFA0")), ZR_ENCODE_SJIS);
     EXPECT_EQ(ZR_URL_EncodeTypeW(W(u"%82%A0\u010A")), ZR_ENCODE_NONE) << "low byte 0x0A faults";
