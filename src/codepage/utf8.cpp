@@ -183,11 +183,7 @@ bool EncodeUtf8(const char16_t* s, std::size_t n, Sink& out, AsciiRuns runs) noe
                 continue;
             }
             const unsigned a = NarrowAsciiPrefix16(s + i, d);
-            if (a == 16) {
-                out.Advance(16);
-                i += 16;
-                continue;
-            }
+            // Never all 16: eight ASCII units are a mixed block above.
             if (a != 0) {
                 out.Advance(a);
                 i += a;
