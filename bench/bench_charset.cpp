@@ -16,12 +16,16 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 #endif
+#if defined(ZR_BENCH_SIMDUTF)
+#include <simdutf.h>
+#endif
 
 namespace {
 
 using zr::bench::Iconv;
 
-enum class Side { kBytes, kUtf16 };
+// kWidened: a byte file (ASCII) read as UTF-16, one unit a byte.
+enum class Side { kBytes, kUtf16, kWidened };
 
 struct Input {
     std::vector<char> bytes;       // NUL-terminated byte text
@@ -35,7 +39,12 @@ Input Load(const std::string& file, Side side) {
         in.bytes = zr::bench::LoadText(file);
         in.byteLength = in.bytes.size() - 1;
     } else {
-        in.wide = zr::bench::LoadUtf16(file);
+        if (side == Side::kUtf16) {
+            in.wide = zr::bench::LoadUtf16(file);
+        } else {
+            const auto bytes = zr::bench::LoadText(file);
+            in.wide.assign(bytes.begin(), bytes.end());
+        }
         in.byteLength = (in.wide.size() - 1) * 2;
     }
     return in;
@@ -134,6 +143,32 @@ void RegisterIcu(const std::string& name, const std::string& file, Side side,
 void RegisterIcu(const std::string&, const std::string&, Side, const char*, const char*) {}
 #endif
 
+#if defined(ZR_BENCH_SIMDUTF)
+// simdutf, the fastest public UTF-8 <-> UTF-16 converter, with the length it
+// needs given (the exports find their terminator themselves).
+void RegisterSimdutf(const std::string& name, const std::string& file, Side side) {
+    benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
+        const Input in = Load(file, side);
+        std::vector<char> dst(in.byteLength * 3 + 64);
+        std::size_t r = 0;
+        for (auto _ : state) {
+            if (side == Side::kBytes)
+                r = simdutf::convert_utf8_to_utf16le(in.bytes.data(), in.byteLength,
+                                                     reinterpret_cast<char16_t*>(dst.data()));
+            else
+                r = simdutf::convert_utf16le_to_utf8(in.wide.data(), in.wide.size() - 1, dst.data());
+            benchmark::DoNotOptimize(r);
+            benchmark::ClobberMemory();
+        }
+        if (r == 0) state.SkipWithError("simdutf refused the corpus");
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * in.byteLength);
+        state.SetLabel(file + " simdutf (" + std::string(simdutf::get_active_implementation()->name()) + ")");
+    });
+}
+#else
+void RegisterSimdutf(const std::string&, const std::string&, Side) {}
+#endif
+
 // One conversion: the library's export, then the references on the same file.
 template <class SrcT, class DstT>
 void Conversion(const std::string& name, const std::string& file, Side side,
@@ -164,6 +199,48 @@ void ShortLine() {
     });
 }
 
+// One UTF-8 text line per call (the first line of 150 bytes or more), the
+// case where a call's fixed costs show.
+std::string Utf8Line() {
+    const auto text = zr::bench::LoadText("ja_utf8.txt");
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (line.size() >= 150) break;
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
+void Utf8Lines() {
+    benchmark::RegisterBenchmark("Utf8ToUnicode_line/zr_moji", [](benchmark::State& state) {
+        const std::string line = Utf8Line();
+        const int32_t dstSize = static_cast<int32_t>(line.size() + 1);
+        std::vector<ZR_WCHAR> dst(dstSize);
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(ZR_Utf8ToUnicode(line.c_str(), dst.data(), dstSize));
+            benchmark::ClobberMemory();
+        }
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * line.size());
+        state.SetLabel(std::to_string(line.size()) + "-byte line dstSize=" + std::to_string(dstSize));
+    });
+#if defined(ZR_BENCH_SIMDUTF)
+    benchmark::RegisterBenchmark("Utf8ToUnicode_line/simdutf", [](benchmark::State& state) {
+        const std::string line = Utf8Line();
+        std::vector<char16_t> dst(line.size() + 1);
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(simdutf::convert_utf8_to_utf16le(line.data(), line.size(), dst.data()));
+            benchmark::ClobberMemory();
+        }
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * line.size());
+        state.SetLabel(std::to_string(line.size()) + "-byte line simdutf");
+    });
+#endif
+}
+
 void RegisterAll() {
     const Side B = Side::kBytes, W = Side::kUtf16;
     Conversion("SJisToUnicode", "ja_sjis.txt", B, &ZR_SJisToUnicode, 1, "UTF-16LE", "CP932");
@@ -180,7 +257,14 @@ void RegisterAll() {
     Conversion("UnicodeToJis", "ja_utf16le.bin", W, &ZR_UnicodeToJis, 4, "ISO-2022-JP", "UTF-16LE");
     Conversion("UnicodeToEuc", "ja_utf16le.bin", W, &ZR_UnicodeToEuc, 4, "EUC-JP", "UTF-16LE");
     Conversion("Utf8ToUnicode", "ja_utf8.txt", B, &ZR_Utf8ToUnicode, 1, "UTF-16LE", "UTF-8");
+    Conversion("Utf8ToUnicode_ascii", "ascii.txt", B, &ZR_Utf8ToUnicode, 1, "UTF-16LE", "UTF-8");
     Conversion("UnicodeToUtf8", "ja_utf16le.bin", W, &ZR_UnicodeToUtf8, 3, "UTF-8", "UTF-16LE");
+    Conversion("UnicodeToUtf8_ascii", "ascii.txt", Side::kWidened, &ZR_UnicodeToUtf8, 3, "UTF-8", "UTF-16LE");
+    RegisterSimdutf("Utf8ToUnicode/simdutf", "ja_utf8.txt", B);
+    RegisterSimdutf("Utf8ToUnicode_ascii/simdutf", "ascii.txt", B);
+    RegisterSimdutf("UnicodeToUtf8/simdutf", "ja_utf16le.bin", W);
+    RegisterSimdutf("UnicodeToUtf8_ascii/simdutf", "ascii.txt", Side::kWidened);
+    Utf8Lines();
     Conversion("Utf8ToSJis", "ja_utf8.txt", B, &ZR_Utf8ToSJis, 1, "CP932", "UTF-8");
     Conversion("SJisToUtf8", "ja_sjis.txt", B, &ZR_SJisToUtf8, 2, "UTF-8", "CP932");
     Conversion("Utf7ToUnicode", "ja_utf7.txt", B, &ZR_Utf7ToUnicode, 1, "UTF-16LE", "UTF-7");
