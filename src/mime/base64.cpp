@@ -224,9 +224,21 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
     std::size_t pos = 0;
 #if defined(ZR_SIMD_RUNTIME_X86_64)
     if (cpu::HasAvx2()) {
-        const BlockProgress done = Base64_DecodeBlocksAvx2(src, dst);
-        offset = done.offset;
-        pos = done.pos;
+        for (;;) {
+            const BlockProgress done = Base64_DecodeBlocksAvx2(src.substr(offset), dst.subspan(pos));
+            offset += done.offset;
+            pos += done.pos;
+            // Short of a block or of room: the plain loop takes the rest.
+            // Otherwise the blocks stopped at a stray character (a line
+            // break, padding): plain steps over that block, then on.
+            if (n - offset < 32 || size - pos < 32) break;
+            for (int k = 0; k < 4; ++k, offset += 8) {
+                if (Base64_DecodeEight(text + offset, out + pos))
+                    pos += 6;
+                else
+                    pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
+            }
+        }
     }
 #endif
     // Blocks of eight characters inside the text; a block writes at most six

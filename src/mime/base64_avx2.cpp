@@ -7,24 +7,14 @@
 
 namespace zr::mime {
 
-// Decodes blocks of 32 characters (eight groups) into 24 bytes each, for as
-// long as a whole block is left in the text and 32 bytes of room are left in
-// dst: the store writes the 24 bytes and eight spare ones, which the next
-// block, the plain loop or the closing zero-fill replaces. A block with any
-// character outside the alphabet goes through the plain eight-character
-// blocks, whose own fallback decodes odd groups one at a time: the bytes
-// written are the plain loop's, only the size of the steps differs.
-//
+namespace {
+
 // A character's class comes from two 16-entry lookups, one by its high and
 // one by its low nibble: the first gives the one bit of the nibble's row,
 // the second the bits of the rows in which that column is not in the
 // alphabet, so an AND that is not zero marks a stray character, bytes from
-// 0x80 up included (their rows have a bit that every column sets). Within
-// the alphabet the value is the character plus an offset fixed by its row,
-// save that "+" and "/" share a row: "/" is moved to the row before it,
-// which no alphabet character uses.
-ZR_TARGET_AVX2 BlockProgress
-Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexcept {
+// 0x80 up included (their rows have a bit that every column sets).
+ZR_TARGET_AVX2 inline __m256i StrayCharacters(__m256i chars) noexcept {
     // Row bits: 0x01 the rows of "A-O" and "a-o", 0x02 those of "P-Z" and
     // "p-z", 0x04 the digits' row, 0x08 the row of "+" and "/", 0x10 every
     // row with no alphabet character.
@@ -34,11 +24,20 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
     const __m256i strayRows = _mm256_setr_epi8(0x19, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x1C,
                                                0x16, 0x1E, 0x1E, 0x1E, 0x16, 0x19, 0x18, 0x18, 0x18, 0x18, 0x18,
                                                0x18, 0x18, 0x18, 0x18, 0x1C, 0x16, 0x1E, 0x1E, 0x1E, 0x16);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), nibble);
+    return _mm256_and_si256(_mm256_shuffle_epi8(rowBit, high),
+                            _mm256_shuffle_epi8(strayRows, _mm256_and_si256(chars, nibble)));
+}
+
+// The 24 bytes of 32 alphabet characters, in the low 24 of the result.
+// Within the alphabet a value is the character plus an offset fixed by its
+// row, save that "+" and "/" share a row: "/" is moved to the row before it,
+// which no alphabet character uses.
+ZR_TARGET_AVX2 inline __m256i DecodeBlock(__m256i chars) noexcept {
     // Offsets by row, "/" taking row 1.
     const __m256i rowOffset = _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19,
                                                4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i slash = _mm256_set1_epi8('/');
     // Six-bit values to 12-bit pairs (first x 64 + second), pairs to 24-bit
     // groups (first x 4096 + second); then each group's three bytes, most
     // significant first, to the front of its lane, and the two lanes' 12
@@ -48,33 +47,84 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
     const __m256i groupBytes = _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1, 2, 1, 0, 6,
                                                 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
     const __m256i joinLanes = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 3);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), _mm256_set1_epi8(0x0F));
+    const __m256i row = _mm256_add_epi8(high, _mm256_cmpeq_epi8(chars, _mm256_set1_epi8('/')));
+    const __m256i values = _mm256_add_epi8(chars, _mm256_shuffle_epi8(rowOffset, row));
+    const __m256i pairs = _mm256_maddubs_epi16(values, pairWeights);
+    const __m256i groups = _mm256_madd_epi16(pairs, groupWeights);
+    return _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(groups, groupBytes), joinLanes);
+}
 
+// The 32 characters of the 24 bytes at `at` (28 must be readable: each lane
+// loads 16, the second starting 12 in). Each group's bytes go to a 32-bit
+// cell as b1 b0 b2 b1, where two multiplies move its four six-bit values to
+// the cell's four bytes; values become characters by an offset chosen by
+// range ("A", "a", the digits, "+", "/").
+ZR_TARGET_AVX2 inline __m256i EncodeBlock(const std::uint8_t* at) noexcept {
+    const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1, 4, 3, 5,
+                                            4, 7, 6, 8, 7, 10, 9, 11, 10);
+    const __m256i highMask = _mm256_set1_epi32(0x0FC0FC00);
+    const __m256i highShift = _mm256_set1_epi32(0x04000040);
+    const __m256i lowMask = _mm256_set1_epi32(0x003F03F0);
+    const __m256i lowShift = _mm256_set1_epi32(0x01000010);
+    // Offsets by range: index 0 for values below 26 ("A"), 1 for 26-51
+    // ("a"), 2-11 for the digits, 12 for "+" and 13 for "/"; the index is
+    // the value's excess over 51, plus one from 26 up.
+    const __m256i rangeOffset = _mm256_setr_epi8('A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                                                 '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63,
+                                                 0, 0, 'A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                                                 '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63,
+                                                 0, 0);
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 12));
+    const __m256i bytes = _mm256_shuffle_epi8(_mm256_set_m128i(second, first), spread);
+    const __m256i values = _mm256_or_si256(_mm256_mulhi_epu16(_mm256_and_si256(bytes, highMask), highShift),
+                                           _mm256_mullo_epi16(_mm256_and_si256(bytes, lowMask), lowShift));
+    const __m256i range = _mm256_sub_epi8(_mm256_subs_epu8(values, _mm256_set1_epi8(51)),
+                                          _mm256_cmpgt_epi8(values, _mm256_set1_epi8(25)));
+    return _mm256_add_epi8(values, _mm256_shuffle_epi8(rangeOffset, range));
+}
+
+ZR_TARGET_AVX2 inline void Store(std::uint8_t* at, __m256i v) noexcept {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v);
+}
+
+}  // namespace
+
+// Decodes blocks of 32 characters (eight groups) into 24 bytes each, for as
+// long as a whole block is left in the text and 32 bytes of room are left in
+// dst: the store writes the 24 bytes and eight spare ones, which the next
+// block, the plain loop or the closing zero-fill replaces. It stops before a
+// block with any character outside the alphabet, which the caller takes in
+// plain steps: the bytes written are the plain loop's, only the size of the
+// steps differs. (Leaving those steps out of this loop keeps its constants
+// in registers: a call would clobber them.)
+ZR_TARGET_AVX2 BlockProgress
+Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexcept {
     const std::size_t n = src.size();
     const std::size_t size = dst.size();
     const char* text = src.data();
     std::uint8_t* out = dst.data();
     std::size_t offset = 0;
     std::size_t pos = 0;
+    // Two blocks a round with one test for both, which lets the second
+    // block's lookups overlap the first one's arithmetic; the second store
+    // ends 56 bytes past pos.
+    while (n - offset >= 64 && size - pos >= 56) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + offset));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + offset + 32));
+        const __m256i stray = _mm256_or_si256(StrayCharacters(a), StrayCharacters(b));
+        if (!_mm256_testz_si256(stray, stray)) break;
+        Store(out + pos, DecodeBlock(a));
+        Store(out + pos + 24, DecodeBlock(b));
+        offset += 64;
+        pos += 48;
+    }
     while (n - offset >= 32 && size - pos >= 32) {
         const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + offset));
-        const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), nibble);
-        const __m256i low = _mm256_and_si256(chars, nibble);
-        if (!_mm256_testz_si256(_mm256_shuffle_epi8(rowBit, high), _mm256_shuffle_epi8(strayRows, low))) {
-            for (int k = 0; k < 4; ++k, offset += 8) {
-                if (Base64_DecodeEight(text + offset, out + pos)) {
-                    pos += 6;
-                } else {
-                    pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
-                }
-            }
-            continue;
-        }
-        const __m256i row = _mm256_add_epi8(high, _mm256_cmpeq_epi8(chars, slash));
-        const __m256i values = _mm256_add_epi8(chars, _mm256_shuffle_epi8(rowOffset, row));
-        const __m256i pairs = _mm256_maddubs_epi16(values, pairWeights);
-        const __m256i groups = _mm256_madd_epi16(pairs, groupWeights);
-        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(groups, groupBytes), joinLanes);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + pos), bytes);
+        const __m256i stray = StrayCharacters(chars);
+        if (!_mm256_testz_si256(stray, stray)) break;
+        Store(out + pos, DecodeBlock(chars));
         offset += 32;
         pos += 24;
     }
@@ -82,45 +132,26 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
 }
 
 // Encodes blocks of 24 bytes (eight whole groups) into 32 characters each
-// while 28 bytes are left (each lane loads 16, the second starting 12 in, so
-// no load passes the end); the caller has made sure dst holds every group.
-// Each group's bytes go to a 32-bit cell as b1 b0 b2 b1, where two
-// multiplies move its four six-bit values to the cell's four bytes; values
-// become characters by an offset chosen by range ("A", "a", the digits, "+",
-// "/").
+// while 28 bytes are left; the caller has made sure dst holds every group.
+// Four blocks a round while the last one's loads stay inside the bytes (100
+// from the round's start), then single ones.
 ZR_TARGET_AVX2 BlockProgress
 Base64_EncodeBlocksAvx2(std::span<const std::uint8_t> src, char* out) noexcept {
-    const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1, 4, 3, 5,
-                                            4, 7, 6, 8, 7, 10, 9, 11, 10);
-    const __m256i highMask = _mm256_set1_epi32(0x0FC0FC00);
-    const __m256i highShift = _mm256_set1_epi32(0x04000040);
-    const __m256i lowMask = _mm256_set1_epi32(0x003F03F0);
-    const __m256i lowShift = _mm256_set1_epi32(0x01000010);
-    // Range offsets: index 13 for values below 26, 0 for 26-51, 1-10 for
-    // the digits, 11 for "+" and 12 for "/".
-    const __m256i rangeOffset = _mm256_setr_epi8('a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-                                                 '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63, 'A', 0, 0,
-                                                 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-                                                 '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63, 'A', 0, 0);
-    const __m256i fiftyOne = _mm256_set1_epi8(51);
-    const __m256i twentySix = _mm256_set1_epi8(26);
-    const __m256i thirteen = _mm256_set1_epi8(13);
-
     const std::uint8_t* in = src.data();
+    auto* to = reinterpret_cast<std::uint8_t*>(out);
     const std::size_t n = src.size();
     std::size_t i = 0;
     std::size_t pos = 0;
+    while (n - i >= 100) {
+        Store(to + pos, EncodeBlock(in + i));
+        Store(to + pos + 32, EncodeBlock(in + i + 24));
+        Store(to + pos + 64, EncodeBlock(in + i + 48));
+        Store(to + pos + 96, EncodeBlock(in + i + 72));
+        i += 96;
+        pos += 128;
+    }
     while (n - i >= 28) {
-        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 12));
-        const __m256i bytes = _mm256_shuffle_epi8(_mm256_set_m128i(second, first), spread);
-        const __m256i values =
-            _mm256_or_si256(_mm256_mulhi_epu16(_mm256_and_si256(bytes, highMask), highShift),
-                            _mm256_mullo_epi16(_mm256_and_si256(bytes, lowMask), lowShift));
-        __m256i range = _mm256_subs_epu8(values, fiftyOne);
-        range = _mm256_or_si256(range, _mm256_and_si256(_mm256_cmpgt_epi8(twentySix, values), thirteen));
-        const __m256i chars = _mm256_add_epi8(values, _mm256_shuffle_epi8(rangeOffset, range));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + pos), chars);
+        Store(to + pos, EncodeBlock(in + i));
         i += 24;
         pos += 32;
     }
