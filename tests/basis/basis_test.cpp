@@ -94,6 +94,7 @@ TEST_F(Files, ReadsLinesInEachEncoding) {
         {"\xEF\xBB\xBFx\n", 0, {u"x\n"}, false, "UTF-8 mark detected and skipped"},
         {std::string("\xFF\xFEx\0\n\0", 6), 0, {u"x\n"}, false, "UTF-16LE mark detected"},
         {"\x82\xA0\xB1\n", 0, {u"\u3042\uFF71\n"}, false, "no mark: Shift_JIS"},
+        {"\xB1\xB2\xBF\n", 0, {u"\uFF71\uFF72\uFF7F\n"}, false, "a third byte 0xBF alone is no UTF-8 mark"},
         {"\xFF" "A\n", 0, {u"\uF8F3A\n"}, false, "0xFF alone is no UTF-16 mark"},
         {"A\xFE\n", 0, {u"A\uF8F2\n"}, false, "nor is 0xFE alone"},
         {"\x9F\xFC\xE0\x40\xEA\xA4\xFA\x40\xFC\x4B\n", 1, {u"\u6ECC\u6F3E\u7199\u2170\u9ED1\n"}, false,
@@ -169,6 +170,12 @@ TEST_F(Files, SurvivesBinaryGarbage) {
 
 TEST_F(Files, RefusesWhatItCannotRead) {
     const std::u16string good = Make("x\n");
+    // A high surrogate before a letter is no pair, so the path names no file,
+    // not even the one named by the character the two would make if paired
+    // anyway (U+12C61).
+    const std::string pairedAnyway = dir_ + "/\xF0\x92\xB1\xA1";
+    std::fclose(std::fopen(pairedAnyway.c_str(), "wb"));
+    const std::u16string loneHigh = Widen(dir_) + u"/\xD842" + u"a";
     struct Case {
         std::u16string path;
         const char16_t* mode;
@@ -177,6 +184,7 @@ TEST_F(Files, RefusesWhatItCannotRead) {
     } cases[] = {
         {Widen(dir_ + "/missing.txt"), u"r", 0, "no such file"},
         {Widen(dir_), u"r", 0, "a directory"},
+        {loneHigh, u"r", 0, "a lone surrogate in the path"},
         {u"", u"r", 0, "empty path"},
         {good, u"w", 0, "writing is not offered"},
         {good, u"r+", 0, "nor updating"},
@@ -200,6 +208,23 @@ TEST(TextFile, NullHandleReadsAsEndAndError) {
     EXPECT_EQ(ZR_TextFileGetsW(0, buf, 4), nullptr);
     EXPECT_EQ(buf[0], 0);
     EXPECT_EQ(ZR_TextFileClose(0), -1);
+}
+
+TEST_F(Files, ReadsNothingIntoNoRoom) {
+    ZR_TEXTFILE f = ZR_TextFileOpenW(Make("x\n").c_str(), u"r", 1);
+    ASSERT_NE(f, 0);
+    for (ZR_TEXTFILE file : {f, ZR_TEXTFILE{0}}) {
+        char16_t buf[2] = {u'x', u'x'};
+        EXPECT_EQ(ZR_TextFileGetsW(file, buf, 0), nullptr);
+        EXPECT_EQ(ZR_TextFileGetsW(file, buf, -1), nullptr);
+        EXPECT_EQ(buf[0], u'x') << "no room, nothing written";
+        EXPECT_EQ(ZR_TextFileGetsW(file, nullptr, 2), nullptr);
+    }
+    // The line is still there for a call with room.
+    char16_t buf[4];
+    ASSERT_NE(ZR_TextFileGetsW(f, buf, 4), nullptr);
+    EXPECT_EQ(std::u16string(buf), u"x\n");
+    ZR_TextFileClose(f);
 }
 
 TEST(TextFile, ReportsReadErrorsApartFromTheEnd) {
