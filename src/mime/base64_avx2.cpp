@@ -55,14 +55,11 @@ ZR_TARGET_AVX2 inline __m256i DecodeBlock(__m256i chars) noexcept {
     return _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(groups, groupBytes), joinLanes);
 }
 
-// The 32 characters of the 24 bytes at `at` (28 must be readable: each lane
-// loads 16, the second starting 12 in). Each group's bytes go to a 32-bit
-// cell as b1 b0 b2 b1, where two multiplies move its four six-bit values to
-// the cell's four bytes; values become characters by an offset chosen by
-// range ("A", "a", the digits, "+", "/").
-ZR_TARGET_AVX2 inline __m256i EncodeBlock(const std::uint8_t* at) noexcept {
-    const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1, 4, 3, 5,
-                                            4, 7, 6, 8, 7, 10, 9, 11, 10);
+// The 32 characters of 24 bytes, given as one 32-bit cell a group holding
+// its bytes as b1 b0 b2 b1: two multiplies move the group's four six-bit
+// values to the cell's four bytes, and values become characters by an
+// offset chosen by range ("A", "a", the digits, "+", "/").
+ZR_TARGET_AVX2 inline __m256i EncodeCells(__m256i cells) noexcept {
     const __m256i highMask = _mm256_set1_epi32(0x0FC0FC00);
     const __m256i highShift = _mm256_set1_epi32(0x04000040);
     const __m256i lowMask = _mm256_set1_epi32(0x003F03F0);
@@ -75,14 +72,31 @@ ZR_TARGET_AVX2 inline __m256i EncodeBlock(const std::uint8_t* at) noexcept {
                                                  0, 0, 'A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
                                                  '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63,
                                                  0, 0);
-    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 12));
-    const __m256i bytes = _mm256_shuffle_epi8(_mm256_set_m128i(second, first), spread);
-    const __m256i values = _mm256_or_si256(_mm256_mulhi_epu16(_mm256_and_si256(bytes, highMask), highShift),
-                                           _mm256_mullo_epi16(_mm256_and_si256(bytes, lowMask), lowShift));
+    const __m256i values = _mm256_or_si256(_mm256_mulhi_epu16(_mm256_and_si256(cells, highMask), highShift),
+                                           _mm256_mullo_epi16(_mm256_and_si256(cells, lowMask), lowShift));
     const __m256i range = _mm256_sub_epi8(_mm256_subs_epu8(values, _mm256_set1_epi8(51)),
                                           _mm256_cmpgt_epi8(values, _mm256_set1_epi8(25)));
     return _mm256_add_epi8(values, _mm256_shuffle_epi8(rangeOffset, range));
+}
+
+// The cells of the 24 bytes at `at`, read by two 16-byte loads (28 bytes
+// must be readable; the second lane's starts 12 in).
+ZR_TARGET_AVX2 inline __m256i CellsFromTwoLoads(const std::uint8_t* at) noexcept {
+    const __m256i spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1, 4, 3, 5,
+                                            4, 7, 6, 8, 7, 10, 9, 11, 10);
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 12));
+    return _mm256_shuffle_epi8(_mm256_set_m128i(second, first), spread);
+}
+
+// The same cells by one 32-byte load from four bytes before `at` (which
+// must be inside the input, as must 28 bytes from `at`): the first lane
+// finds its 12 bytes 4 in, the second at its start, so no lane crossing is
+// needed.
+ZR_TARGET_AVX2 inline __m256i CellsFromOneLoad(const std::uint8_t* at) noexcept {
+    const __m256i spread = _mm256_setr_epi8(5, 4, 6, 5, 8, 7, 9, 8, 11, 10, 12, 11, 14, 13, 15, 14, 1, 0, 2, 1, 4, 3,
+                                            5, 4, 7, 6, 8, 7, 10, 9, 11, 10);
+    return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 4)), spread);
 }
 
 ZR_TARGET_AVX2 inline void Store(std::uint8_t* at, __m256i v) noexcept {
@@ -133,8 +147,9 @@ Base64_DecodeBlocksAvx2(std::string_view src, std::span<std::uint8_t> dst) noexc
 
 // Encodes blocks of 24 bytes (eight whole groups) into 32 characters each
 // while 28 bytes are left; the caller has made sure dst holds every group.
-// Four blocks a round while the last one's loads stay inside the bytes (100
-// from the round's start), then single ones.
+// The first block reads its bytes by two loads, the later ones by one that
+// starts four bytes back; four blocks a round while the last one's load
+// stays inside the bytes (100 from the round's start), then single ones.
 ZR_TARGET_AVX2 BlockProgress
 Base64_EncodeBlocksAvx2(std::span<const std::uint8_t> src, char* out) noexcept {
     const std::uint8_t* in = src.data();
@@ -142,16 +157,21 @@ Base64_EncodeBlocksAvx2(std::span<const std::uint8_t> src, char* out) noexcept {
     const std::size_t n = src.size();
     std::size_t i = 0;
     std::size_t pos = 0;
+    if (n >= 28) {
+        Store(to, EncodeCells(CellsFromTwoLoads(in)));
+        i = 24;
+        pos = 32;
+    }
     while (n - i >= 100) {
-        Store(to + pos, EncodeBlock(in + i));
-        Store(to + pos + 32, EncodeBlock(in + i + 24));
-        Store(to + pos + 64, EncodeBlock(in + i + 48));
-        Store(to + pos + 96, EncodeBlock(in + i + 72));
+        Store(to + pos, EncodeCells(CellsFromOneLoad(in + i)));
+        Store(to + pos + 32, EncodeCells(CellsFromOneLoad(in + i + 24)));
+        Store(to + pos + 64, EncodeCells(CellsFromOneLoad(in + i + 48)));
+        Store(to + pos + 96, EncodeCells(CellsFromOneLoad(in + i + 72)));
         i += 96;
         pos += 128;
     }
     while (n - i >= 28) {
-        Store(to + pos, EncodeBlock(in + i));
+        Store(to + pos, EncodeCells(CellsFromOneLoad(in + i)));
         i += 24;
         pos += 32;
     }
