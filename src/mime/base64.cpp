@@ -233,10 +233,11 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
             // break, padding): plain steps over that block, then on.
             if (n - offset < 32 || size - pos < 32) break;
             for (int k = 0; k < 4; ++k, offset += 8) {
-                if (Base64_DecodeEight(text + offset, out + pos))
+                if (Base64_DecodeEight(text + offset, out + pos)) {
                     pos += 6;
-                else
+                } else {
                     pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
+                }
             }
         }
     }
