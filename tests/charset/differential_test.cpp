@@ -380,6 +380,8 @@ TEST(Differential, EdgesOfTheOnePassLoops) {
         {"80 41", "0x80 first: the JIS text is only an escape"},
         {"B0A1 80", "0x80 in a unit ends the text"},
         {"1B B0A1", "an ESC byte"},
+        {"1B2442 3021 1B2842", "escape sequences among the ASCII bytes, which the JIS step acts on"},
+        {"41 1B2849 31 B0A1", "a half-width katakana escape among the ASCII bytes"},
         {"8EB1", "half-width katakana unit"},
         {"B0A1 B0", "odd last byte"},
         {"B0A1B0A1B0A1B0A1B0A1B0A1B0A1B0A1 41 B0A1", "a full block of units"},
