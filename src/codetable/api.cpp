@@ -15,7 +15,9 @@ extern "C" ZR_API CodeTable* ZR_CALL ZR_CodeTableInitW(const ZR_WCHAR* path, int
 
 extern "C" ZR_API CodeTable* ZR_CALL ZR_CodeTableInitA(const char* path, int32_t direction, int32_t openOption,
                                                        int32_t sortOnLoad) {
-    ZR_WCHAR wide[zr::platform::kMaxPath] = {};
+    // One unit beyond what the conversion may write stays 0, so the path is
+    // terminated whatever a conversion that did not fit leaves behind.
+    ZR_WCHAR wide[zr::platform::kMaxPath + 1] = {};
     // A path that does not fit once widened, or none at all, is passed on
     // empty: the load then fails as for a file that cannot be opened, after
     // its own checks of the other arguments.

@@ -159,6 +159,13 @@ TEST_F(TableFiles, NarrowPathLoadsAndOverlongPathFails) {
     EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC1);
     ZR_CodeTableTerm(t);
     const std::string longPath = data_ + "/" + std::string(400, 'a');
+    // Not cut to what fits: a table named by the first 260 characters of
+    // the path is not the one asked for.
+    const std::string cut = longPath.substr(0, 260);
+    std::FILE* f = std::fopen(cut.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("41,C1,x\n", f);
+    std::fclose(f);
     EXPECT_EQ(ZR_CodeTableInitA(longPath.c_str(), 0, 1, 0), nullptr);
     EXPECT_EQ(ZR_CodeTableError(), ZR_CODETABLE_OPEN_FAILED);
     EXPECT_EQ(ZR_CodeTableInitA(longPath.c_str(), 7, 1, 0), nullptr);

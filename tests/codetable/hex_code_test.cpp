@@ -46,4 +46,20 @@ TEST(ReadHexCode, ReadsFields) {
     for (const auto& c : kFields) EXPECT_EQ(zr::codetable::ReadHexCode(c.field), c.want) << c.why;
 }
 
+// White space before the digits is the host's: each end of each range of
+// space characters, and the characters just outside them, which end the
+// field before any digit.
+TEST(ReadHexCode, SkipsExactlyTheHostsWhiteSpace) {
+    const char16_t spaces[] = {0x09, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x200A,
+                               0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
+    const char16_t others[] = {0x08, 0x0E, 0x1F, 0x84, 0x86, 0x9F, 0x167F, 0x1FFF, 0x200B,
+                               0x2027, 0x202A, 0x202E, 0x2030, 0x205E, 0x2060, 0x2FFF, 0x3001};
+    for (const char16_t c : spaces) {
+        EXPECT_EQ(zr::codetable::ReadHexCode(std::u16string{c, u'4', u'1'}), 0x41) << std::hex << static_cast<unsigned>(c);
+    }
+    for (const char16_t c : others) {
+        EXPECT_EQ(zr::codetable::ReadHexCode(std::u16string{c, u'4', u'1'}), 0) << std::hex << static_cast<unsigned>(c);
+    }
+}
+
 }  // namespace
