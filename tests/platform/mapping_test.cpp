@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <string>
 
 #include "platform/file.hpp"
@@ -48,6 +50,23 @@ struct TempFile {
         if (!path.empty()) unlink(path.c_str());
     }
 };
+
+// /dev/full refuses every write (ENOSPC): the write fails at once instead
+// of being tried again as an interrupted one is.
+TEST(FileServices, AWriteTheHostRefusesFails) {
+    const pf::FileHandle h = pf::OpenExistingForWrite(u"/dev/full");
+    if (h == pf::kNoFile) GTEST_SKIP() << "no /dev/full";
+    auto written = std::async(std::launch::async, [h] {
+        const char data[64] = {};
+        return pf::WriteFile(h, data, sizeof data);
+    });
+    if (written.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << "the refused write is still being tried";
+        std::_Exit(1);
+    }
+    EXPECT_FALSE(written.get());
+    EXPECT_TRUE(pf::CloseFile(h));
+}
 
 TEST(FileMapping, RefusedViewGivesNullAndReleasesItsReservation) {
     TempFile file(0);
