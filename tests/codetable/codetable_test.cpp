@@ -190,6 +190,8 @@ const NameCase kNames[] = {
     {"\xE3\x81\x8B\xE3\x81\xAA\xE6\xBC\xA2\xE5\xAD\x97.csv", u"\u304B\u306A\u6F22\u5B57.csv",
      "\x82\xA9\x82\xC8\x8A\xBF\x8E\x9A.csv", "kana and kanji, three bytes each"},
     {"\xF0\xA0\xAE\xB7.csv", u"\U00020BB7.csv", nullptr, "a character beyond the BMP"},
+    {"\xC2\x80\xDF\xBF\xE0\xA0\x80.csv", u"\u0080\u07FF\u0800.csv", nullptr,
+     "the first and last two-byte characters and the first three-byte one"},
     {"a\xC3\xA9\xF0\xA0\xAE\xB7\xE3\x81\x82\xF0\x9F\x98\x80z.csv", u"a\u00E9\U00020BB7\u3042\U0001F600z.csv",
      nullptr, "two, four, three and four bytes in a row"},
     {"\xEF\xBF\xBD\xEF\xBF\xBF\xF4\x8F\xBF\xBF.csv", u"\uFFFD\uFFFF\U0010FFFF.csv", nullptr,
