@@ -383,9 +383,22 @@ TEST(Convert, Arguments) {
     auto o = Options();
     o.errors = 7;
     EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr);
+    for (const uint32_t bad : {0xD800u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu}) {
+        o = Options();
+        o.replacement = bad;
+        EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr) << std::hex << bad;
+    }
     o = Options();
-    o.replacement = 0xD800;
-    EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr);
+    o.replacement = 0x10FFFF;
+    ZRT_Converter* last = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o);
+    EXPECT_NE(last, nullptr) << "the last character is a replacement (that the target lacks)";
+    ZRT_Close(last);
+    // A struct that ends before the replacement: the one set past its end
+    // is not read, so the target's default stands in for a lost character.
+    o = Options(ZRT_ERRORS_REPLACE);
+    o.size = offsetof(ZRT_Options, replacement);
+    o.replacement = 0x3013;
+    EXPECT_EQ(Convert(ZRT_ENC_UTF8, ZRT_ENC_SJIS, "a\xFF", &o).out, "a?");
     // A caller built against a shorter struct: the fields past its size keep
     // their defaults.
     o = Options(ZRT_ERRORS_SKIP);
