@@ -136,6 +136,8 @@ TEST(Guess, ShortAndAmbiguousTexts) {
         {Enc("ｱｲｳｴ", ZRT_ENC_SJIS), ZRT_ENC_EUCJP, false, ZRT_EOLS_NONE,
          "four half-width katakana alone read better as two EUC-JP kanji"},
         {Enc("ｱｲｳｴです", ZRT_ENC_SJIS), ZRT_ENC_SJIS, false, ZRT_EOLS_NONE, "with hiragana around them they are kana"},
+        {Enc("αβ", ZRT_ENC_EUCJP), ZRT_ENC_EUCJP, false, ZRT_EOLS_NONE,
+         "Greek letters in EUC-JP read in Shift_JIS are half-width katakana"},
         {Enc("｡｡｡｡", ZRT_ENC_SJIS), ZRT_ENC_EUCJP, false, ZRT_EOLS_NONE,
          "half-width full stops, the first of the half-width range, read better as EUC-JP ideographic spaces"},
         {Enc("漢字です\r\n", ZRT_ENC_JIS), ZRT_ENC_JIS, false, ZRT_EOLS_CRLF, "ISO-2022-JP"},
