@@ -377,6 +377,20 @@ TEST(Convert, Utf16AtEveryPlaceOfItsBlocks) {
     }
 }
 
+// The last surrogates of each kind, in both UTF-16 readers (the one for
+// runs and the one for units across calls): U+DBFF U+DFFF is U+10FFFF, and
+// U+DFFF alone is malformed.
+TEST(Convert, Utf16EdgesOfTheSurrogates) {
+    auto o = Options(ZRT_ERRORS_REPLACE);
+    const std::string pair("\xFF\xDB\xFF\xDF", 4), lone("\xFF\xDF", 2), a("a\0", 2);
+    for (const std::string& pad : {std::string(), std::string(a + a + a + a + a + a + a + a)}) {
+        EXPECT_EQ(Hex(Convert(ZRT_ENC_UTF16LE, ZRT_ENC_UTF8, pad + pair + a, &o).out),
+                  Hex(std::string(pad.size() / 2, 'a') + "\xF4\x8F\xBF\xBF" "a"));
+        EXPECT_EQ(Hex(Convert(ZRT_ENC_UTF16LE, ZRT_ENC_UTF8, pad + lone + a, &o).out),
+                  Hex(std::string(pad.size() / 2, 'a') + "\xEF\xBF\xBD" "a"));
+    }
+}
+
 TEST(Convert, Arguments) {
     EXPECT_EQ(ZRT_Open(ZRT_ENC_NONE, ZRT_ENC_UTF8, nullptr), nullptr);
     EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_COUNT, nullptr), nullptr);
