@@ -222,6 +222,18 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
     std::uint8_t* out = dst.data();
     std::size_t offset = 0;
     std::size_t pos = 0;
+    // Blocks of eight characters, each written in one store of six bytes
+    // and two spare ones; padding, a line break or any other odd character
+    // sends its two groups the careful way.
+    const auto eights = [&](std::size_t blocks) {
+        for (std::size_t k = 0; k < blocks; ++k, offset += 8) {
+            if (Base64_DecodeEight(text + offset, out + pos)) {
+                pos += 6;
+            } else {
+                pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
+            }
+        }
+    };
 #if defined(ZR_SIMD_RUNTIME_X86_64)
     if (cpu::HasAvx2()) {
         for (;;) {
@@ -232,31 +244,15 @@ std::int32_t Base64_Decode(std::string_view src, std::span<std::uint8_t> dst) no
             // Otherwise the blocks stopped at a stray character (a line
             // break, padding): plain steps over that block, then on.
             if (n - offset < 32 || size - pos < 32) break;
-            for (int k = 0; k < 4; ++k, offset += 8) {
-                if (Base64_DecodeEight(text + offset, out + pos)) {
-                    pos += 6;
-                } else {
-                    pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
-                }
-            }
+            eights(4);
         }
     }
 #endif
-    // Blocks of eight characters inside the text; a block writes at most six
-    // bytes and its store two spare bytes after them, so the count below
-    // keeps every store inside dst.
+    // Eight-character blocks inside the text; a block's store reaches eight
+    // bytes past pos, so the count below keeps every store inside dst.
     const std::size_t blocksInText = (n - offset) / 8;
     const std::size_t blocksInRoom = size - pos >= 8 ? (size - pos - 8) / 6 + 1 : 0;
-    const std::size_t blocks = blocksInText < blocksInRoom ? blocksInText : blocksInRoom;
-    for (std::size_t k = 0; k < blocks; ++k, offset += 8) {
-        if (Base64_DecodeEight(text + offset, out + pos)) {
-            pos += 6;
-            continue;
-        }
-        // Padding, a line break or any other odd character: these two
-        // groups go the careful way.
-        pos = Base64_DecodeTwoGroups(src, offset, dst, pos);
-    }
+    eights(blocksInText < blocksInRoom ? blocksInText : blocksInRoom);
     for (; offset < n; offset += 4) Base64_DecodeGroup(src, offset, dst, pos);
     std::memset(out + pos, 0, size - pos);
     return static_cast<std::int32_t>(pos);
