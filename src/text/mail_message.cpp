@@ -264,7 +264,7 @@ private:
     }
 
     void Message(std::string_view m, std::uint64_t index, std::string_view from) {
-        if (h_.message) h_.message(h_.user, index, Offset(m), from.empty() ? nullptr : from.data(), from.size());
+        if (const auto at = Offset(m); h_.message) h_.message(h_.user, index, at, from.empty() ? nullptr : from.data(), from.size());
         Entity(m, 0, false, "text/plain");
     }
 

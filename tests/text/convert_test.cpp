@@ -61,6 +61,10 @@ const ConvCase kConversions[] = {
     {ZRT_ENC_UTF8, ZRT_ENC_UTF8, "\xEF\xBB\xBF" "A\xEF\xBB\xBF", "A\xEF\xBB\xBF", "only the leading BOM is consumed"},
     {ZRT_ENC_UTF7, ZRT_ENC_UTF8, "+ZeVnLIqe- a+-b", "日本語 a+b", "UTF-7 runs and +-"},
     {ZRT_ENC_UTF8, ZRT_ENC_UTF7, "日本語 a+b\n", "+ZeVnLIqe- a+-b\n", "UTF-7 through the library's encoder"},
+    {ZRT_ENC_UTF7, ZRT_ENC_UTF8, "+2D3eAA-", "😀", "a surrogate pair in UTF-7"},
+    {ZRT_ENC_UTF7, ZRT_ENC_UTF8, "+2//f/w-", "\xF4\x8F\xBF\xBF", "U+10FFFF, the last pair, in UTF-7"},
+    {ZRT_ENC_UTF16LE, ZRT_ENC_UTF8, std::string("\0\xD8\0\xDC", 4), "\xF0\x90\x80\x80", "U+10000, the first past the BMP"},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "ﾟ", "\x8E\xDF", "the last half-width katakana"},
     {ZRT_ENC_SJIS, ZRT_ENC_UTF8, std::string("a\0b", 3), std::string("a\0b", 3), "NUL bytes pass"},
     {ZRT_ENC_UTF8, ZRT_ENC_UTF7, std::string("a\0b", 3), "a+AAA-b", "NUL in UTF-7"},
     {ZRT_ENC_UTF8, ZRT_ENC_JIS, "ｰ", kJisIn + "!<" + kJisOut, "prolonged sound mark widens"},
@@ -180,6 +184,7 @@ TEST(Convert, MalformedInputUnderEachPolicy) {
     auto o = Options(ZRT_ERRORS_REPLACE);
     EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o).out, "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_EUCJP, in, &o).out, "a?b");
+    EXPECT_EQ(Convert(ZRT_ENC_ASCII, ZRT_ENC_UTF8, "a\x80" "b", &o).out, "a\xEF\xBF\xBD" "b");
     o = Options(ZRT_ERRORS_SKIP);
     const auto r = Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o);
     EXPECT_EQ(r.out, "ab");

@@ -196,6 +196,7 @@ TEST(MailHeader, EncodeExactForms) {
     EXPECT_EQ(Encode("ｱ", ZRT_ENC_JIS), "=?ISO-2022-JP?B?GyRCJSIbKEI=?=") << "half-width to full-width";
     EXPECT_EQ(Encode("日 本", ZRT_ENC_UTF8, true), "=?UTF-8?Q?=E6=97=A5_=E6=9C=AC?=") << "Q: space as '_'";
     EXPECT_EQ(Encode("Re: plain"), "Re: plain");
+    EXPECT_EQ(Encode("Re: why? a=b"), "Re: why? a=b") << "'=' and '?' apart make no word";
     EXPECT_EQ(Encode("あ: x", ZRT_ENC_UTF8), "=?UTF-8?B?44GCOg==?= x") << "no field name: it is not ASCII";
     EXPECT_EQ(Encode("Re: a\r\nb", ZRT_ENC_UTF8), "Re: a  b") << "line breaks in the text become spaces";
     EXPECT_EQ(Encode("say =?x?= now", ZRT_ENC_UTF8), "say =?UTF-8?B?PT94Pz0=?= now")

@@ -77,6 +77,11 @@ TEST(MailMessage, BodiesAndParts) {
         {"Content-Type: multipart/mixed; boundary=B\n\n--B\nContent-Disposition: attachment;\n"
          " filename*0*=utf-8''%E6%97%A5; filename*1=.txt\n\nnot shown as text\n--B--\n",
          {"1 file text/plain name=日.txt [not shown as text]"}, 0, "RFC 2231 continuation, attachment text"},
+        {"Content-Type: multipart/mixed; boundary=a\n b\n\n--a b\nContent-Disposition: attachment;"
+         " filename*=shift_jis''%93%FA.txt\n\ny\n--a b--\n",
+         {"1 file text/plain name=日.txt [y]"}, 0, "an unquoted boundary folded in two; RFC 2231 in Shift_JIS"},
+        {"Content-Type: text/plain\n\n" + kJisBody, {"0 text text/plain guessed [こんにちは\n]"}, 0,
+         "unlabelled ISO-2022-JP is no ASCII: guessed"},
         {"Content-Type: multipart/mixed; boundary=B\n\n--B\n\nunclosed\n",
          {"1 text text/plain [unclosed\n]"}, 1, "missing closing boundary"},
         {"Content-Type: multipart/mixed; boundary=B\n\nno parts at all\n", {"0 text text/plain [no parts at all\n]"}, 1,
@@ -99,6 +104,23 @@ TEST(MailMessage, HeadersDecodedAndMarked) {
                                            "1p Content-Type: text/plain; name==?koi8-r?B?QUJD?="};
     EXPECT_EQ(s.headers, want);
     EXPECT_EQ(s.issues, std::vector<std::string>{"1"}) << "the unknown charset word is reported";
+}
+
+// A problem inside text that was itself decoded (a message in Base64) is
+// placed at the message that held it, never outside the input.
+TEST(MailMessage, ProblemsInDecodedPartsStayInTheInput) {
+    const std::string mail = "From a@b Mon Jan  1 00:00:00 2026\nSubject: 1\n\none\n\n"
+                             "From c@d Tue Jan  2 00:00:00 2026\nContent-Type: message/rfc822\n"
+                             "Content-Transfer-Encoding: base64\n\n"
+                             // "Content-Transfer-Encoding: base64\n\n!!!\n"
+                             "Q29udGVudC1UcmFuc2Zlci1FbmNvZGluZzogYmFzZTY0CgohISEK\n";
+    std::vector<uint64_t> at;
+    ZRT_MailHandler h{};
+    h.size = sizeof h;
+    h.user = &at;
+    h.issue = [](void* u, int32_t, uint64_t offset, const char*) { static_cast<std::vector<uint64_t>*>(u)->push_back(offset); };
+    EXPECT_EQ(ZRT_ReadMail(reinterpret_cast<const uint8_t*>(mail.data()), mail.size(), &h), 1);
+    EXPECT_EQ(at, std::vector<uint64_t>{mail.find("Content-Type: message/rfc822")});
 }
 
 TEST(MailMessage, MboxSplitsAtFromLines) {

@@ -30,6 +30,7 @@ const BadCase kMalformed[] = {
     {ZRT_ENC_UTF8, "ok\xE3\x81", 2, "\xE3\x81", "sequence cut short by the end"},
     {ZRT_ENC_UTF8, "\xFF", 0, "\xFF", "never a UTF-8 byte"},
     {ZRT_ENC_UTF16LE, std::string("\x00\xDC", 2), 0, std::string("\x00\xDC", 2), "lone low surrogate"},
+    {ZRT_ENC_UTF16LE, "\xFF\xDF", 0, "\xFF\xDF", "the last low surrogate alone"},
     {ZRT_ENC_UTF16LE, std::string("\x3D\xD8" "A\0", 4), 0, "\x3D\xD8", "high surrogate before a non-surrogate"},
     {ZRT_ENC_UTF16LE, std::string("A\0\x3D\xD8", 4), 2, "\x3D\xD8", "high surrogate at the end"},
     {ZRT_ENC_UTF16BE, std::string("\0A\0", 3), 2, std::string("\0", 1), "odd byte at the end"},
@@ -63,6 +64,7 @@ const BadCase kMalformed[] = {
     {ZRT_ENC_UTF7, "+2D0-", 4, "-", "high surrogate alone"},
     {ZRT_ENC_UTF7, "\xE3", 0, "\xE3", "8-bit byte"},
     {ZRT_ENC_UTF7, "a\x1b", 1, "\x1b", "control character"},
+    {ZRT_ENC_UTF7, "a\x7F", 1, "\x7F", "DEL is no direct character"},
 };
 
 TEST(Validate, EveryKindOfMalformation) {

@@ -715,7 +715,8 @@ TEST(UrlEquivalence, DecodersMatchReferenceAtEveryCapacity) {
 // URL's length.
 TEST(UrlEquivalence, Utf8DecoderOnEscapedText) {
     static const char* kOdd[] = {"%", "%4",  "%G1", "%00", "\x82", "%C3",  "%E3%81", "%E3%41%82", "%ED%A0%80",
-                                 "%E0%80%80", "%C0%AF", "%F0%9F%98%80", "%80", "%e3%81%82", "+", "%2B", "%FF"};
+                                 "%E0%80%80", "%C0%AF", "%F0%9F%98%80", "%80", "%e3%81%82", "+", "%2B", "%FF",
+                                 "%E4xBA%9C"};  // an escape, then letters that pass for digits
     Lcg rng(808);
     for (int iter = 0; iter < 1500; ++iter) {
         const std::string text = RandomText(rng, 16);
