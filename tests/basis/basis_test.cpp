@@ -107,6 +107,7 @@ TEST_F(Files, ReadsLinesInEachEncoding) {
         {"\xEF\xBB\xBF\xC2\x80\xC2\xBF\xDF\xBF\n", 0, {u"\u0080\u00BF\u07FF\n"}, false,
          "two-byte UTF-8 at its edges, after a mark"},
         {"\xC3(\xE0\x80\n", 2, {u"\uFFFD(\uFFFD\uFFFD\n"}, false, "malformed UTF-8 replaced"},
+        {"\xF5\x80\x80\x80\n", 2, {u"\uFFFD\uFFFD\uFFFD\uFFFD\n"}, false, "no four-byte lead past 0xF4"},
         {std::string("A\0\r\0\n\0B\0", 8), 3, {u"A\n", u"B"}, true, "UTF-16LE without mark"},
         {std::string("A\0B", 3), 3, {u"A\uFFFD"}, true, "odd trailing byte"},
     };
