@@ -21,7 +21,7 @@ extern "C" ZR_API CodeTable* ZR_CALL ZR_CodeTableInitA(const char* path, int32_t
     // A path that does not fit once widened, or none at all, is passed on
     // empty: the load then fails as for a file that cannot be opened, after
     // its own checks of the other arguments.
-    if (!path || ZR_SJisToUnicode(path, wide, zr::platform::kMaxPath) <= 0) wide[0] = 0;
+    if (!path || ZR_SJisToUnicode(path, wide, static_cast<int32_t>(std::size(wide) - 1)) <= 0) wide[0] = 0;
     return ZR_CodeTableInitW(wide, direction, openOption, sortOnLoad);
 }
 

@@ -158,6 +158,17 @@ TEST_F(TableFiles, NarrowPathLoadsAndOverlongPathFails) {
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC1);
     ZR_CodeTableTerm(t);
+    // The longest path the host takes: 259 characters and the terminator.
+    const std::string longest = data_ + "/" + std::string(258 - data_.size(), 'b');
+    ASSERT_EQ(longest.size(), 259u);
+    std::FILE* g = std::fopen(longest.c_str(), "wb");
+    ASSERT_NE(g, nullptr);
+    std::fputs("41,C2,x\n", g);
+    std::fclose(g);
+    t = ZR_CodeTableInitA(longest.c_str(), 0, 1, 0);
+    ASSERT_NE(t, nullptr) << "a path of 259 characters loads";
+    EXPECT_EQ(ZR_CodeTableCode(t, 0x41), 0xC2);
+    ZR_CodeTableTerm(t);
     const std::string longPath = data_ + "/" + std::string(400, 'a');
     // Not cut to what fits: a table named by the first 260 characters of
     // the path is not the one asked for.
