@@ -77,6 +77,10 @@ import json, os, sys
 seen = []
 for t in json.load(sys.stdin).get("tests", []):
     cmd = t.get("command") or []
+    # A test program that replaces the allocation functions itself clashes
+    # with the replacement memcheck makes of them.
+    if cmd and os.path.basename(cmd[0]).endswith("_alloc_test"):
+        continue
     if cmd and os.path.isfile(cmd[0]) and os.access(cmd[0], os.X_OK) and "--gtest_filter" in " ".join(cmd) and cmd[0] not in seen:
         seen.append(cmd[0])
 print("\n".join(seen))')
