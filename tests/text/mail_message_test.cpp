@@ -107,7 +107,8 @@ TEST(MailMessage, HeadersDecodedAndMarked) {
 }
 
 // A problem inside text that was itself decoded (a message in Base64) is
-// placed at the message that held it, never outside the input.
+// placed at the message that held it, never outside the input, with or
+// without a message callback.
 TEST(MailMessage, ProblemsInDecodedPartsStayInTheInput) {
     const std::string mail = "From a@b Mon Jan  1 00:00:00 2026\nSubject: 1\n\none\n\n"
                              "From c@d Tue Jan  2 00:00:00 2026\nContent-Type: message/rfc822\n"
@@ -118,7 +119,9 @@ TEST(MailMessage, ProblemsInDecodedPartsStayInTheInput) {
     ZRT_MailHandler h{};
     h.size = sizeof h;
     h.user = &at;
-    h.issue = [](void* u, int32_t, uint64_t offset, const char*) { static_cast<std::vector<uint64_t>*>(u)->push_back(offset); };
+    h.issue = [](void* u, int32_t, uint64_t offset, const char*) {
+        static_cast<std::vector<uint64_t>*>(u)->push_back(offset);
+    };
     EXPECT_EQ(ZRT_ReadMail(reinterpret_cast<const uint8_t*>(mail.data()), mail.size(), &h), 1);
     EXPECT_EQ(at, std::vector<uint64_t>{mail.find("Content-Type: message/rfc822")});
 }
