@@ -244,6 +244,26 @@ TEST_F(TableFault, EveryFileServiceFailingInTurn) {
     }
 }
 
+// A table larger than the loader's write buffer: a write that fails while
+// records are still being read stops the load with the same error.
+TEST_F(TableFault, AWriteFailingInsideALargeTableStopsTheLoad) {
+    Disarm disarm;
+    FILE* f = std::fopen(text_.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    for (int c = 0x100; c < 0x100 + 3000; ++c) std::fprintf(f, "%X,%X,x\n", c, c + 0x1000);
+    std::fclose(f);
+    const auto before = Listing();
+    pf::ArmFault(pf::FaultKind::kFile, 3);  // the first write, when the buffer fills
+    EXPECT_EQ(Load(false), nullptr);
+    EXPECT_EQ(ZR_CodeTableError(), ZR_CODETABLE_WRITE_FAILED);
+    pf::ArmFault(pf::FaultKind::kFile, -1);
+    EXPECT_EQ(Listing(), before) << "TEMP not as it was";
+    CodeTable* t = Load(false);
+    ASSERT_NE(t, nullptr) << "error " << ZR_CodeTableError();
+    EXPECT_EQ(ZR_CodeTableCode(t, 0x100 + 2999), 0x1100 + 2999);
+    ZR_CodeTableTerm(t);
+}
+
 TEST_F(TableFault, AllocationFailingInTurnLeavesNothing) {
     Disarm disarm;
     const auto before = Listing();
