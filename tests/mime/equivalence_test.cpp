@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "cpu/cpu.hpp"
 #include "cpu/levels.hpp"
 #include "mime/quoted_printable.hpp"
 #include "zr_moji.h"
@@ -546,6 +547,13 @@ TEST(MimeEquivalence, QuotedPrintableDecodeBlocksOnRandomText) {
 #if defined(ZR_SIMD_SSE2)
     // Where the build has SSE2 the blocks must be there to be tested.
     ASSERT_TRUE(zr::mime::QuotedPrintable_HasBlocks(QuotedPrintableBlocks::Sse2));
+#endif
+#if defined(ZR_SIMD_RUNTIME)
+    // The wider blocks are there exactly when the processor has them, so
+    // none goes untested on a machine that could run it.
+    EXPECT_EQ(zr::mime::QuotedPrintable_HasBlocks(QuotedPrintableBlocks::Ssse3), zr::cpu::HasSsse3());
+    EXPECT_EQ(zr::mime::QuotedPrintable_HasBlocks(QuotedPrintableBlocks::Avx2),
+              zr::cpu::HasAvx2() && zr::cpu::HasSsse3());
 #endif
     std::mt19937 rng(20);
     for (std::size_t length = 0; length <= 200; ++length) {

@@ -407,6 +407,17 @@ TEST(Convert, Arguments) {
         o.replacement = bad;
         EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr) << std::hex << bad;
     }
+    // A struct too short to hold the policy is no struct of this API.
+    for (const size_t size : {size_t{0}, offsetof(ZRT_Options, errors), offsetof(ZRT_Options, errors) + 3}) {
+        o = Options();
+        o.size = static_cast<uint32_t>(size);
+        EXPECT_EQ(ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o), nullptr) << "size " << size;
+    }
+    o = Options();
+    o.size = offsetof(ZRT_Options, errors) + sizeof(int32_t);
+    ZRT_Converter* shortest = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o);
+    EXPECT_NE(shortest, nullptr) << "the size and the policy are enough";
+    ZRT_Close(shortest);
     o = Options();
     o.replacement = 0x10FFFF;
     ZRT_Converter* last = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_SJIS, &o);
@@ -434,6 +445,34 @@ TEST(Convert, Arguments) {
     EXPECT_EQ(wrote, 1u);
     ZRT_Close(c);
     ZRT_Close(nullptr);
+}
+
+// Before the last chunk a half-width kana waits for a mark that may join
+// it; a mark itself joins nothing and goes out at once, so a reader on the
+// other end of a pipe sees what has been typed.
+TEST(Convert, AMarkGoesOutWithoutWaitingForTheNextChunk) {
+    const struct {
+        std::string in, sent;
+        const char* why;
+    } cases[] = {
+        {"ｶ", "", "a kana waits for a mark"},
+        {"ｶﾞ", kJisIn + "%,", "joined: out"},
+        {"ﾞ", kJisIn + "!+", "a voiced mark alone joins nothing"},
+        {"ﾟ", kJisIn + "!,", "nor does a semi-voiced mark"},
+    };
+    for (const auto& c : cases) {
+        ZRT_Converter* conv = ZRT_Open(ZRT_ENC_UTF8, ZRT_ENC_JIS, nullptr);
+        ASSERT_NE(conv, nullptr);
+        uint8_t out[32];
+        size_t used = 0, wrote = 0;
+        EXPECT_EQ(ZRT_Convert(conv, reinterpret_cast<const uint8_t*>(c.in.data()), c.in.size(), &used, out,
+                              sizeof out, &wrote, 0),
+                  ZRT_OK)
+            << c.why;
+        EXPECT_EQ(used, c.in.size()) << c.why;
+        EXPECT_EQ(Hex(std::string(reinterpret_cast<const char*>(out), wrote)), Hex(c.sent)) << c.why;
+        ZRT_Close(conv);
+    }
 }
 
 TEST(Convert, StoppedUntilReset) {

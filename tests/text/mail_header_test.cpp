@@ -69,6 +69,7 @@ const DecodeCase kDecodeCases[] = {
     {"=?UTF-8?Q?" "?=", "", 0, "empty word"},
     {"=?UTF-8?B?77u/YQ==?=", "\xef\xbb\xbf" "a", 0, "U+FEFF at a word's start is a character"},
     {"100% =? sure", "100% =? sure", 0, "'=?' in plain text"},
+    {"x =?!?B?5pel?= y", "x =?!?B?5pel?= y", ZRT_HDR_UNKNOWN_CHARSET, "'!' is a token character: a word, its charset unknown"},
     {"\x1b$B$3$s$K$A$O\x1b(B", "こんにちは", ZRT_HDR_RAW_GUESSED, "raw ISO-2022-JP header"},
 };
 
@@ -154,6 +155,8 @@ TEST(MailHeader, EncodedHeadersDecodeBackWithinTheLimits) {
         {"Subject: " + Repeat("ＥＵＣ", 30), ZRT_ENC_EUCJP, true, "EUC-JP Q words"},
         {"To: someone@example.jp", ZRT_ENC_JIS, false, "ASCII stays"},
         {"Subject: " + Repeat("\xef\xbb\xbf字", 40), ZRT_ENC_UTF8, false, "U+FEFF starting a word is kept"},
+        {"Subject: " + Repeat("\xc2\x80\xf3\xb0\x80\x80\xf1\x80\x80\x80字", 12), ZRT_ENC_UTF8, false,
+         "the first two-byte character and four-byte ones past the first plane keep their codes"},
     };
     for (const auto& c : cases) {
         for (int32_t eol : {ZRT_EOL_CRLF, ZRT_EOL_LF}) {
@@ -189,6 +192,22 @@ TEST(MailHeader, EncodedHeadersDecodeBackWithinTheLimits) {
             EXPECT_EQ(Decode(enc), want) << c.why;
         }
     }
+}
+
+// Plain words fold only where the next one would pass 76 characters: each
+// line is as full as the words allow.
+TEST(MailHeader, PlainWordsFillTheirLines) {
+    const std::string text = "To: " + Repeat("someone@example.jp, ", 30) + "last@example.jp";
+    const std::string enc = Encode(text, ZRT_ENC_UTF8, false, ZRT_EOL_LF);
+    const auto lines = Lines(enc, "\n");
+    ASSERT_GT(lines.size(), 5u);
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        EXPECT_LE(lines[i].size(), 76u) << lines[i];
+        const size_t word = lines[i + 1].find(' ', 1);
+        EXPECT_GT(lines[i].size() + (word == std::string::npos ? lines[i + 1].size() : word), 76u)
+            << "line " << i << " had room for the next word";
+    }
+    EXPECT_EQ(Decode(enc), text);
 }
 
 TEST(MailHeader, EncodeExactForms) {

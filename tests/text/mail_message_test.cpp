@@ -88,12 +88,36 @@ TEST(MailMessage, BodiesAndParts) {
          "no boundary line at all"},
         {"Content-Type: message/rfc822\n\nSubject: inner\n\ninner body\n", {"1 text text/plain [inner body\n]"}, 0,
          "an attached message is read as one"},
+        {"X-Odd!Name: v\n\nplain\n", {"0 text text/plain [plain\n]"}, 0, "'!' may stand in a field name"},
+        {"Content-Type: text/plain\n\nab\x80\n", {"0 text text/plain problem=3 [ab\x80\n]"}, 1,
+         "0x80 is not ASCII: an unlabelled part with it is not handed on as ASCII"},
     };
     for (const auto& c : cases) {
         int64_t r = -9;
         const Seen s = Read(c.mail, &r);
         EXPECT_EQ(s.parts, c.parts) << c.why;
         EXPECT_EQ(r, c.problems) << c.why;
+    }
+}
+
+// Messages inside messages are read to a depth of 64; deeper ones are kept
+// whole as one part with a problem, so a crafted mail cannot exhaust the
+// stack.
+TEST(MailMessage, NestingIsReadTo64Deep) {
+    for (const int depth : {64, 65}) {
+        std::string mail;
+        for (int i = 0; i < depth; ++i) mail += "Content-Type: message/rfc822\n\n";
+        mail += "Subject: in\n\nbody\n";
+        int64_t r = -9;
+        const Seen s = Read(mail, &r);
+        ASSERT_EQ(s.parts.size(), 1u) << depth;
+        if (depth == 64) {
+            EXPECT_EQ(s.parts[0], "64 text text/plain [body\n]");
+            EXPECT_EQ(r, 0);
+        } else {
+            EXPECT_EQ(s.parts[0].rfind("65 file application/octet-stream", 0), 0u) << s.parts[0];
+            EXPECT_EQ(r, 1);
+        }
     }
 }
 
@@ -189,10 +213,43 @@ TEST(MailMessage, EncodedMessagesReadBack) {
         EXPECT_EQ(s.parts[0], "0 text text/html [" + want + "]") << c.why;
         EXPECT_EQ(s.headers[0], "0 Subject: 会議のお知らせ") << c.why;
     }
+    // CR LF line ends in the text make the same mail as LF.
+    std::string crlf = text;
+    for (size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2) crlf.insert(at, "\r");
     ZRT_MailEncodeOptions o;
     ZRT_DefaultMailEncodeOptions(&o);
-    o.charset = ZRT_ENC_UTF8;
-    EXPECT_EQ(ZRT_EncodeMail("a", 1, &o, nullptr, 0, nullptr), ZRT_BAD_ARGUMENT) << "UTF-8 is not 7-bit";
+    std::string a(4096, '\0'), b(4096, '\0');
+    const int64_t na = ZRT_EncodeMail(text.data(), text.size(), &o, a.data(), a.size(), nullptr);
+    const int64_t nb = ZRT_EncodeMail(crlf.data(), crlf.size(), &o, b.data(), b.size(), nullptr);
+    ASSERT_GT(na, 0);
+    EXPECT_EQ(b.substr(0, static_cast<size_t>(nb)), a.substr(0, static_cast<size_t>(na)));
+}
+
+TEST(MailMessage, EncodeRefusesWhatItCannotWrite) {
+    const struct {
+        int32_t charset, body, eol;
+        uint32_t size;
+        const char* why;
+    } cases[] = {
+        {ZRT_ENC_UTF8, ZRT_BODY_7BIT, ZRT_EOL_CRLF, 0, "UTF-8 is not 7-bit"},
+        {ZRT_ENC_SJIS, ZRT_BODY_BASE64, ZRT_EOL_CRLF, 0, "Shift_JIS is no mail charset here"},
+        {ZRT_ENC_JIS, ZRT_BODY_QP + 1, ZRT_EOL_CRLF, 0, "no such body"},
+        {ZRT_ENC_JIS, ZRT_BODY_7BIT - 1, ZRT_EOL_CRLF, 0, "no such body"},
+        {ZRT_ENC_JIS, ZRT_BODY_7BIT, ZRT_EOL_CR, 0, "CR alone ends no mail line"},
+        {ZRT_ENC_JIS, ZRT_BODY_7BIT, ZRT_EOL_LF, 8, "a struct too short"},
+    };
+    for (const auto& c : cases) {
+        ZRT_MailEncodeOptions o;
+        ZRT_DefaultMailEncodeOptions(&o);
+        o.charset = c.charset;
+        o.body = c.body;
+        o.eol = c.eol;
+        if (c.size) o.size = c.size;
+        char dst[8] = "#######";
+        EXPECT_EQ(ZRT_EncodeMail("a", 1, &o, dst, sizeof dst, nullptr), ZRT_BAD_ARGUMENT) << c.why;
+        EXPECT_EQ(dst[0], '#') << c.why;
+    }
+    EXPECT_EQ(ZRT_EncodeMail(nullptr, 1, nullptr, nullptr, 0, nullptr), ZRT_BAD_ARGUMENT) << "NULL text";
     ZRT_Error e{};
     const std::string emoji = "\n😀\n";
     EXPECT_EQ(ZRT_EncodeMail(emoji.data(), emoji.size(), nullptr, nullptr, 0, &e), -1);

@@ -148,6 +148,11 @@ TEST(Guess, ShortAndAmbiguousTexts) {
         {Enc("abc", ZRT_ENC_UTF16BE), ZRT_ENC_UTF16BE, false, ZRT_EOLS_NONE, "zeros on the even side"},
         {Enc("ひらがな", ZRT_ENC_UTF16LE), ZRT_ENC_UTF16LE, false, ZRT_EOLS_NONE, "no zeros, but kana"},
         {"a\rb\r", ZRT_ENC_ASCII, true, ZRT_EOLS_CR, "CR endings"},
+        // "+/v8-" is U+FEFF, which weighs nothing: the UTF-7 reading leads the
+        // ASCII one by exactly the margin (a tenth of a kana per character)
+        // after thirteen letters, and by less after fourteen.
+        {std::string(13, 'a') + "+/v8-", ZRT_ENC_UTF7, false, ZRT_EOLS_NONE, "UTF-7 ahead by the margin"},
+        {std::string(14, 'a') + "+/v8-", ZRT_ENC_UTF7, true, ZRT_EOLS_NONE, "UTF-7 within the margin of ASCII"},
         {std::string("\xFF\xFE\x00", 3), ZRT_ENC_NONE, false, ZRT_EOLS_NONE, "binary: nothing fits"},
         {std::string("\x00\x01\x02\x03", 4), ZRT_ENC_NONE, false, ZRT_EOLS_NONE,
          "valid ASCII, but controls only: binary"},
