@@ -42,6 +42,8 @@ const ConvCase kConversions[] = {
     {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "ｶ", "\x8E\xB6", "EUC-JP output writes 0x8E xx"},
     {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, "\x8F\xB0\xA1", "丂", "JIS X 0212 through 0x8F"},
     {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "丂", "\x8F\xB0\xA1", "a JIS X 0212 character written as 0x8F"},
+    {ZRT_ENC_UTF8, ZRT_ENC_EUCJP, "日本丂語丂", "\xC6\xFC\xCB\xDC\x8F\xB0\xA1\xB8\xEC\x8F\xB0\xA1",
+     "JIS X 0212 inside a run of kanji"},
     {ZRT_ENC_EUCJP, ZRT_ENC_UTF8, "\xC6\xFC\xCB\xDC", "日本", "JIS X 0208"},
     {ZRT_ENC_JIS, ZRT_ENC_UTF8, "\x1b(I6@", "ｶﾀ", "ESC ( I runs"},
     {ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x0e" "6@\x0f" "b", "aｶﾀb", "SO / SI"},
@@ -185,6 +187,9 @@ TEST(Convert, MalformedInputUnderEachPolicy) {
     EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o).out, "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(Convert(ZRT_ENC_SJIS, ZRT_ENC_EUCJP, in, &o).out, "a?b");
     EXPECT_EQ(Convert(ZRT_ENC_ASCII, ZRT_ENC_UTF8, "a\x80" "b", &o).out, "a\xEF\xBF\xBD" "b");
+    // An escape this reader does not know is one malformed piece, '/' (the
+    // last intermediate byte) and its final byte with it.
+    EXPECT_EQ(Convert(ZRT_ENC_JIS, ZRT_ENC_UTF8, "a\x1b/Fb", &o).out, "a\xEF\xBF\xBD" "b");
     o = Options(ZRT_ERRORS_SKIP);
     const auto r = Convert(ZRT_ENC_SJIS, ZRT_ENC_UTF8, in, &o);
     EXPECT_EQ(r.out, "ab");

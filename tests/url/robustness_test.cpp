@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -201,3 +202,28 @@ TEST(UrlRobustness, ScratchFailureAtEveryStep) {
 #endif
 
 }  // namespace
+
+namespace {
+
+bool UnderValgrind() {
+    const char* p = std::getenv("LD_PRELOAD");
+    return p && std::string(p).find("vgpreload") != std::string::npos;
+}
+
+}  // namespace
+
+// The longest text the encoders take is the one whose scratch, eight bytes a
+// character and a terminator, still fits the conversions' int: it encodes
+// whole, and one character more is refused. Needs about a gigabyte.
+TEST(UrlRobustness, TheLongestTextStillEncodes) {
+    if (sizeof(void*) < 8) GTEST_SKIP() << "the scratch needs a 64-bit address space";
+    if (UnderValgrind()) GTEST_SKIP() << "too long to run under valgrind";
+    constexpr std::size_t kLongest = (static_cast<std::size_t>(INT32_MAX) - 1) / 8;
+    std::string src(kLongest, 'a');
+    std::string dst(kLongest + 1, '#');
+    const auto dstSize = static_cast<int32_t>(dst.size());
+    EXPECT_EQ(ZR_URL_EncodeA(src.c_str(), dst.data(), dstSize, ZR_ENCODE_UTF8), static_cast<int32_t>(kLongest));
+    EXPECT_EQ(dst.find_first_not_of('a'), kLongest);
+    src.push_back('a');
+    EXPECT_EQ(ZR_URL_EncodeA(src.c_str(), dst.data(), dstSize, ZR_ENCODE_UTF8), -1);
+}
