@@ -218,6 +218,9 @@ bool UnderValgrind() {
 TEST(UrlRobustness, TheLongestTextStillEncodes) {
     if (sizeof(void*) < 8) GTEST_SKIP() << "the scratch needs a 64-bit address space";
     if (UnderValgrind()) GTEST_SKIP() << "too long to run under valgrind";
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "too long and too large under ThreadSanitizer";
+#endif
     constexpr std::size_t kLongest = (static_cast<std::size_t>(INT32_MAX) - 1) / 8;
     std::string src(kLongest, 'a');
     std::string dst(kLongest + 1, '#');
