@@ -201,20 +201,14 @@ TEST(UrlRobustness, ScratchFailureAtEveryStep) {
 }
 #endif
 
-}  // namespace
-
-namespace {
-
 bool UnderValgrind() {
     const char* p = std::getenv("LD_PRELOAD");
     return p && std::string(p).find("vgpreload") != std::string::npos;
 }
 
-}  // namespace
-
 // The longest text the encoders take is the one whose scratch, eight bytes a
 // character and a terminator, still fits the conversions' int: it encodes
-// whole, and one character more is refused. Needs about a gigabyte.
+// whole, and one character more is refused. Needs about 1.3 GB.
 TEST(UrlRobustness, TheLongestTextStillEncodes) {
     if (sizeof(void*) < 8) GTEST_SKIP() << "the scratch needs a 64-bit address space";
     if (UnderValgrind()) GTEST_SKIP() << "too long to run under valgrind";
@@ -230,3 +224,5 @@ TEST(UrlRobustness, TheLongestTextStillEncodes) {
     src.push_back('a');
     EXPECT_EQ(ZR_URL_EncodeA(src.c_str(), dst.data(), dstSize, ZR_ENCODE_UTF8), -1);
 }
+
+}  // namespace
